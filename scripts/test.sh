@@ -1,0 +1,13 @@
+#!/bin/sh
+# Sets up, builds and runs every suite: native, native under the sanitizers,
+# and the Windows build under Wine.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+for preset in native native-asan windows; do
+    echo "=== $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done

@@ -1,0 +1,104 @@
+// The registry operations the title store needs, and the ANSI conversions
+// that go with them, as seams free of any Windows header so that the store
+// also runs against an in-memory registry.
+//
+// Error contract: every operation returns a Win32 status, 0 on success. An
+// out-parameter is left untouched when the operation fails.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A Win32 error code (LONG); 0 is success.
+using RegStatus = std::int32_t;
+
+// The Win32 codes the store and its tests name.
+namespace reg_status {
+inline constexpr RegStatus kSuccess = 0;
+inline constexpr RegStatus kFileNotFound = 2;
+inline constexpr RegStatus kAccessDenied = 5;
+inline constexpr RegStatus kInvalidHandle = 6;
+inline constexpr RegStatus kOutOfMemory = 14;
+inline constexpr RegStatus kInvalidParameter = 87;
+inline constexpr RegStatus kMoreData = 234;
+inline constexpr RegStatus kChildMustBeVolatile = 1021;
+}  // namespace reg_status
+
+// The predefined roots, by their 32-bit handle values.
+enum class RegRoot : std::uint32_t {
+    kCurrentUser = 0x80000001u,
+    kLocalMachine = 0x80000002u,
+};
+
+// An open key; 0 is no key.
+using RegKey = std::uintptr_t;
+
+// Registry value types (REG_*).
+namespace reg_type {
+inline constexpr std::uint32_t kNone = 0;
+inline constexpr std::uint32_t kSz = 1;
+inline constexpr std::uint32_t kExpandSz = 2;
+inline constexpr std::uint32_t kBinary = 3;
+inline constexpr std::uint32_t kDword = 4;
+inline constexpr std::uint32_t kMultiSz = 7;
+}  // namespace reg_type
+
+// The five advapi32 operations, in their ANSI forms. Texts are in the ANSI
+// code page; `reserved` is always 0.
+class RegistryApi {
+public:
+    virtual ~RegistryApi() = default;
+
+    // Opens an existing key. On failure `key` is left as it was.
+    virtual RegStatus RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) = 0;
+
+    // With no `data`, sets `type` and `byteCount` to the stored type and size
+    // (a string's size counts its NUL where one is stored). With `data` of
+    // `byteCount` bytes, also copies the data and sets `byteCount` to the
+    // number copied. Fails without touching `type` or `byteCount` on key 0 or
+    // an absent value.
+    virtual RegStatus RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                                       std::uint32_t& type, std::uint8_t* data,
+                                       std::uint32_t& byteCount) = 0;
+
+    // Opens a key, creating it and every missing key on its path. On failure
+    // `key` is left as it was.
+    virtual RegStatus RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) = 0;
+
+    // Creates or replaces a value with exactly `byteCount` bytes of `data`.
+    virtual RegStatus RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                                     std::uint32_t type, const std::uint8_t* data,
+                                     std::uint32_t byteCount) = 0;
+
+    // Releases a key from RegOpenKeyA or RegCreateKeyA; fails on key 0.
+    virtual RegStatus RegCloseKey(RegKey key) = 0;
+
+protected:
+    RegistryApi() = default;
+    RegistryApi(const RegistryApi&) = default;
+    RegistryApi& operator=(const RegistryApi&) = default;
+};
+
+// Conversions between the program's text and the ANSI code page. Both keep
+// every character, NULs included; a conversion that fails gives nullopt.
+// Characters the code page lacks may be replaced (Windows maps them by best
+// fit), so a caller that must not lose text converts back and compares.
+class AnsiCodec {
+public:
+    virtual ~AnsiCodec() = default;
+    virtual std::optional<std::string> ToAnsi(std::wstring_view text) const = 0;
+    virtual std::optional<std::wstring> FromAnsi(std::string_view ansi) const = 0;
+
+protected:
+    AnsiCodec() = default;
+    AnsiCodec(const AnsiCodec&) = default;
+    AnsiCodec& operator=(const AnsiCodec&) = default;
+};
+
+// What the store reaches the registry through.
+struct Registry {
+    RegistryApi& api;
+    const AnsiCodec& ansi;
+};

@@ -1,0 +1,27 @@
+// The real registry: advapi32's ANSI functions and the process's ANSI code
+// page. Windows only.
+#pragma once
+
+#include "registry_api.h"
+
+class WinRegistryApi final : public RegistryApi {
+public:
+    RegStatus RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
+    RegStatus RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                               std::uint32_t& type, std::uint8_t* data,
+                               std::uint32_t& byteCount) override;
+    RegStatus RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
+    RegStatus RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                             std::uint32_t type, const std::uint8_t* data,
+                             std::uint32_t byteCount) override;
+    RegStatus RegCloseKey(RegKey key) override;
+};
+
+class WinAnsiCodec final : public AnsiCodec {
+public:
+    std::optional<std::string> ToAnsi(std::wstring_view text) const override;
+    std::optional<std::wstring> FromAnsi(std::string_view ansi) const override;
+};
+
+// The process's registry and code page.
+Registry SystemRegistry();

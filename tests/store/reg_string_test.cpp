@@ -1,0 +1,276 @@
+// Reading and writing string values, against every backend; failure paths
+// and call sequences against the in-memory registry.
+#include <gtest/gtest.h>
+
+#include "reg_string.h"
+#include "registry_backends.h"
+
+namespace {
+
+constexpr RegRoot kUser = RegRoot::kCurrentUser;
+constexpr const char* kPath = "Software\\Store\\Main";
+constexpr std::wstring_view kWidePath = L"Software\\Store\\Main";
+constexpr const char* kName = "Value";
+constexpr std::wstring_view kWideName = L"Value";
+constexpr std::wstring_view kDefault = L"the default";
+
+std::string Repeat(std::string_view unit, std::size_t times) {
+    std::string out;
+    out.reserve(unit.size() * times);
+    for (std::size_t i = 0; i < times; ++i) {
+        out += unit;
+    }
+    return out;
+}
+
+std::wstring Widen(std::string_view ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+using namespace std::string_literals;
+
+// A value as another program may have left it, and what GetRegString makes
+// of it. A missing `type` means the value is not there.
+struct StoredShape {
+    const char* name;
+    std::optional<std::uint32_t> type;
+    std::string bytes;
+    std::wstring expected;
+};
+
+const std::string k40000 = Repeat("title-", 6667).substr(0, 40000);
+const std::string kMegabyte = Repeat("0123456789abcdef", 65536);
+
+const StoredShape kStoredShapes[] = {
+    {"SzWithTerminator", reg_type::kSz, "abc\0"s, L"abc"},
+    {"SzWithoutTerminator", reg_type::kSz, "abc", L"abc"},
+    {"SzWithEmbeddedNul", reg_type::kSz, "abc\0def\0"s, L"abc"},
+    {"SzOnlyTerminator", reg_type::kSz, "\0"s, L""},
+    {"SzZeroBytes", reg_type::kSz, "", L""},
+    {"SzOfBlanks", reg_type::kSz, "   \0"s, L"   "},
+    {"SzWithCodePageCharacters", reg_type::kSz, "Caf\xE9 \x96 \x80\0"s, L"Caf\u00E9 \u2013 \u20AC"},
+    {"ExpandSz", reg_type::kExpandSz, "%TEMP%\0"s, std::wstring(kDefault)},
+    {"MultiSz", reg_type::kMultiSz, "abc\0def\0\0"s, std::wstring(kDefault)},
+    {"Dword", reg_type::kDword, "\x01\x00\x00\x00"s, std::wstring(kDefault)},
+    {"BinaryLookingLikeText", reg_type::kBinary, "abc\0"s, std::wstring(kDefault)},
+    {"SzOf40000Characters", reg_type::kSz, k40000 + '\0', Widen(k40000)},
+    {"SzOf40000CharactersWithoutTerminator", reg_type::kSz, k40000, Widen(k40000)},
+    {"SzWithFirstNulBeyond32767", reg_type::kSz, k40000 + "\0tail\0"s, Widen(k40000)},
+    {"SzOfAMegabyte", reg_type::kSz, kMegabyte + '\0', Widen(kMegabyte)},
+    {"MissingValue", std::nullopt, "", std::wstring(kDefault)},
+};
+
+class GetRegStringShapes : public testing::TestWithParam<std::tuple<Backend, StoredShape>> {};
+
+TEST_P(GetRegStringShapes, ReturnsTheTextUpToItsFirstNulOrTheDefault) {
+    const auto& [backend, shape] = GetParam();
+    auto registry = backend.make();
+    ASSERT_TRUE(registry->Ready());
+    RegistryApi& api = registry->Get().api;
+    if (shape.type) {
+        ASSERT_EQ(SeedValue(api, kUser, kPath, kName, *shape.type, shape.bytes), 0);
+    } else {
+        ASSERT_EQ(SeedKey(api, kUser, kPath), 0);
+    }
+    EXPECT_EQ(GetRegString(registry->Get(), kUser, kWidePath, kWideName, kDefault), shape.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, GetRegStringShapes,
+                         testing::Combine(testing::ValuesIn(AllBackends()),
+                                          testing::ValuesIn(kStoredShapes)),
+                         BackendShapeName<StoredShape>);
+
+class RegString : public testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        registry_ = GetParam().make();
+        ASSERT_TRUE(registry_->Ready());
+    }
+    Registry Reg() { return registry_->Get(); }
+    std::optional<RawValue> Stored(const char* path = kPath) {
+        return ReadRawValue(Reg().api, kUser, path, kName);
+    }
+
+    std::unique_ptr<TestRegistry> registry_;
+};
+
+TEST_P(RegString, MissingKeyGivesTheDefaultAndANullDefaultGivesEmpty) {
+    EXPECT_EQ(GetRegString(Reg(), kUser, kWidePath, kWideName, kDefault), kDefault);
+    EXPECT_EQ(GetRegString(Reg(), kUser, kWidePath, kWideName, {}), L"");
+}
+
+TEST_P(RegString, ReadsTheRootItWasGiven) {
+    ASSERT_EQ(SeedValue(Reg().api, RegRoot::kLocalMachine, kPath, kName, reg_type::kSz, "hklm\0"s),
+              0);
+    EXPECT_EQ(GetRegString(Reg(), RegRoot::kLocalMachine, kWidePath, kWideName, kDefault), L"hklm");
+    EXPECT_EQ(GetRegString(Reg(), kUser, kWidePath, kWideName, kDefault), kDefault);
+}
+
+TEST_P(RegString, SaveStoresTheTextWithOneTerminatingNul) {
+    EXPECT_TRUE(SaveRegString(Reg(), kUser, kWidePath, kWideName, L"Caf\u00E9").Saved());
+    EXPECT_EQ(Stored(), (RawValue{reg_type::kSz, "Caf\xE9\0"s}));
+}
+
+TEST_P(RegString, SaveOfEmptyTextStoresOnlyTheTerminator) {
+    EXPECT_TRUE(SaveRegString(Reg(), kUser, kWidePath, kWideName, L"").Saved());
+    EXPECT_EQ(Stored(), (RawValue{reg_type::kSz, "\0"s}));
+    EXPECT_EQ(GetRegString(Reg(), kUser, kWidePath, kWideName, kDefault), L"");
+}
+
+TEST_P(RegString, SaveCreatesEveryMissingLevel) {
+    EXPECT_TRUE(
+        SaveRegString(Reg(), kUser, L"Software\\Deep\\Er\\Still\\Key", kWideName, L"x").Saved());
+    EXPECT_EQ(Stored("Software\\Deep\\Er\\Still\\Key"), (RawValue{reg_type::kSz, "x\0"s}));
+}
+
+TEST_P(RegString, SaveReplacesAValueOfAnotherType) {
+    ASSERT_EQ(SeedValue(Reg().api, kUser, kPath, kName, reg_type::kDword, "\x01\0\0\0"s), 0);
+    EXPECT_TRUE(SaveRegString(Reg(), kUser, kWidePath, kWideName, L"now text").Saved());
+    EXPECT_EQ(Stored(), (RawValue{reg_type::kSz, "now text\0"s}));
+}
+
+TEST_P(RegString, RoundTripsEveryTextTheCodePageCarries) {
+    std::wstring all1252;
+    for (wchar_t c = 1; c < 0x80; ++c) {
+        all1252 += c;
+    }
+    all1252 += L"\u20AC\u201A\u0192\u2026\u00A0\u00FF \u00E9\u00C9";
+    const std::wstring texts[] = {L" ",          L"  two blanks  ", all1252,
+                                  Widen(k40000), Widen(kMegabyte),  L"'quoted' \"title\""};
+    for (const std::wstring& text : texts) {
+        EXPECT_TRUE(SaveRegString(Reg(), kUser, kWidePath, kWideName, text).Saved());
+        EXPECT_EQ(GetRegString(Reg(), kUser, kWidePath, kWideName, kDefault), text)
+            << "length " << text.size();
+    }
+}
+
+// Text the ANSI code page cannot carry, or that a NUL would cut short, is
+// refused, and the stored value stays as it was.
+TEST_P(RegString, RefusesTextThatWouldNotComeBackUnchanged) {
+    ASSERT_TRUE(SaveRegString(Reg(), kUser, kWidePath, kWideName, L"before").Saved());
+    const std::wstring lossy[] = {L"\u03A9mega", L"\u4E2D\u6587", L"a\u2192b", L"ab\0cd"s};
+    for (const std::wstring& text : lossy) {
+        EXPECT_EQ(SaveRegString(Reg(), kUser, kWidePath, kWideName, text),
+                  (SaveResult{SaveOutcome::kTextNotStorable, 0}));
+        EXPECT_EQ(Stored(), (RawValue{reg_type::kSz, "before\0"s}));
+    }
+    EXPECT_EQ(SaveRegString(Reg(), kUser, L"Software\\\u03A9", kWideName, L"x").outcome,
+              SaveOutcome::kTextNotStorable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, RegString, testing::ValuesIn(AllBackends()), BackendName);
+
+// Failure paths, with the calls they make, in the in-memory registry.
+struct ReadFailure {
+    const char* name;
+    RegOp op;
+    int occurrence;
+    std::vector<RegOp> calls;
+};
+
+const ReadFailure kReadFailures[] = {
+    {"Open", RegOp::kOpen, 1, {RegOp::kOpen}},
+    {"SizeQuery", RegOp::kQuery, 1, {RegOp::kOpen, RegOp::kQuery, RegOp::kClose}},
+    {"DataQuery", RegOp::kQuery, 2, {RegOp::kOpen, RegOp::kQuery, RegOp::kQuery, RegOp::kClose}},
+    {"Close", RegOp::kClose, 1, {RegOp::kOpen, RegOp::kQuery, RegOp::kQuery, RegOp::kClose}},
+};
+
+class GetRegStringFailure : public testing::TestWithParam<ReadFailure> {};
+
+TEST_P(GetRegStringFailure, GivesTheDefaultAndClosesWhatItOpened) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    ASSERT_EQ(SeedValue(api, kUser, kPath, kName, reg_type::kSz, "stored\0"s), 0);
+    const std::size_t seedCalls = api.Calls().size();
+    api.Fail(GetParam().op, reg_status::kAccessDenied, GetParam().occurrence);
+
+    const std::wstring expected(GetParam().op == RegOp::kClose ? L"stored" : kDefault);
+    EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), expected);
+    const auto ops = api.CallOps();
+    EXPECT_EQ(std::vector<RegOp>(ops.begin() + static_cast<std::ptrdiff_t>(seedCalls), ops.end()),
+              GetParam().calls);
+    if (GetParam().op != RegOp::kClose) {
+        EXPECT_EQ(api.OpenHandles(), 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Memory, GetRegStringFailure, testing::ValuesIn(kReadFailures),
+                         CaseName<ReadFailure>);
+
+TEST(GetRegStringCalls, AReadOfAnExistingValueMakesFourCalls) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    ASSERT_EQ(SeedValue(api, kUser, kPath, kName, reg_type::kSz, "stored\0"s), 0);
+    const std::size_t seedCalls = api.Calls().size();
+    EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), L"stored");
+    EXPECT_EQ(api.Calls().size() - seedCalls, 4u);
+    EXPECT_EQ(api.OpenHandles(), 0u);
+}
+
+struct WriteFailure {
+    const char* name;
+    RegOp op;
+    std::vector<RegOp> calls;
+};
+
+const WriteFailure kWriteFailures[] = {
+    {"Create", RegOp::kCreate, {RegOp::kCreate}},
+    {"Set", RegOp::kSet, {RegOp::kCreate, RegOp::kSet, RegOp::kClose}},
+};
+
+class SaveRegStringFailure : public testing::TestWithParam<WriteFailure> {};
+
+TEST_P(SaveRegStringFailure, ReportsTheRegistryErrorAndClosesWhatItOpened) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    api.Fail(GetParam().op, reg_status::kChildMustBeVolatile);
+    EXPECT_EQ(SaveRegString({api, codec}, kUser, kWidePath, kWideName, L"text"),
+              (SaveResult{SaveOutcome::kRegistryError, reg_status::kChildMustBeVolatile}));
+    EXPECT_EQ(api.CallOps(), GetParam().calls);
+    EXPECT_EQ(api.OpenHandles(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Memory, SaveRegStringFailure, testing::ValuesIn(kWriteFailures),
+                         CaseName<WriteFailure>);
+
+TEST(SaveRegStringCalls, AWriteMakesThreeCallsAndAFailedCloseIsNoFailedWrite) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    api.Fail(RegOp::kClose, reg_status::kInvalidHandle);
+    EXPECT_TRUE(SaveRegString({api, codec}, kUser, kWidePath, kWideName, L"text").Saved());
+    EXPECT_EQ(api.CallOps(), (std::vector<RegOp>{RegOp::kCreate, RegOp::kSet, RegOp::kClose}));
+}
+
+// A value that shrinks between the two queries is read at its new size.
+class ShrinkingRegistry final : public RegistryApi {
+public:
+    RegStatus RegOpenKeyA(RegRoot, const char*, RegKey& key) override {
+        key = 1;
+        return 0;
+    }
+    RegStatus RegQueryValueExA(RegKey, const char*, std::uint32_t, std::uint32_t& type,
+                               std::uint8_t* data, std::uint32_t& byteCount) override {
+        type = reg_type::kSz;
+        if (data == nullptr) {
+            byteCount = 64;
+            return 0;
+        }
+        std::copy_n("abc", 3, data);
+        byteCount = 3;
+        return 0;
+    }
+    RegStatus RegCreateKeyA(RegRoot, const char*, RegKey&) override { return 5; }
+    RegStatus RegSetValueExA(RegKey, const char*, std::uint32_t, std::uint32_t, const std::uint8_t*,
+                             std::uint32_t) override {
+        return 5;
+    }
+    RegStatus RegCloseKey(RegKey) override { return 0; }
+};
+
+TEST(GetRegStringRace, ReadsOnlyTheBytesTheSecondQueryCopied) {
+    ShrinkingRegistry api;
+    Cp1252Codec codec;
+    EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), L"abc");
+}
+
+}  // namespace

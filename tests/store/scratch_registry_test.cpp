@@ -1,0 +1,37 @@
+// The scratch roots keep the tests' writes away from the real registry.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "scratch_registry.h"
+#include "title_settings.h"
+#include "win_registry.h"
+
+namespace {
+
+bool KeyExists(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+TEST(ScratchRegistryRoots, WritesLandInTheScratchKeyAndLeaveWithIt) {
+    const std::wstring before = GetUserTitle(SystemRegistry());
+    std::wstring scratchPath;
+    {
+        ScratchRegistryRoots roots;
+        ASSERT_TRUE(roots.Active());
+        scratchPath = roots.Path();
+        ASSERT_TRUE(SetUserTitle(SystemRegistry(), L"scratch only").Saved());
+        EXPECT_EQ(GetUserTitle(SystemRegistry()), L"scratch only");
+        // Through the redirected root, the scratch key's own path is not there.
+        EXPECT_FALSE(KeyExists(scratchPath));
+    }
+    EXPECT_EQ(GetUserTitle(SystemRegistry()), before);
+    EXPECT_FALSE(KeyExists(scratchPath));
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// An in-memory registry that behaves as advapi32's ANSI functions do, for
+// tests and fuzzing. It can make any operation fail and records every call.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "registry_api.h"
+
+enum class RegOp { kOpen, kQuery, kCreate, kSet, kClose };
+
+struct RegCall {
+    RegOp op;
+    RegKey key;  // the key passed in, or the key returned by an open or create
+    RegStatus status;
+    friend bool operator==(const RegCall&, const RegCall&) = default;
+};
+
+class MemoryRegistry final : public RegistryApi {
+public:
+    MemoryRegistry();
+    ~MemoryRegistry() override;
+    MemoryRegistry(const MemoryRegistry&) = delete;
+    MemoryRegistry& operator=(const MemoryRegistry&) = delete;
+
+    RegStatus RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
+    RegStatus RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                               std::uint32_t& type, std::uint8_t* data,
+                               std::uint32_t& byteCount) override;
+    RegStatus RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
+    RegStatus RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                             std::uint32_t type, const std::uint8_t* data,
+                             std::uint32_t byteCount) override;
+    RegStatus RegCloseKey(RegKey key) override;
+
+    // Makes the `occurrence`-th call of `op` (counting from 1), or every call
+    // when `occurrence` is 0, fail with `status` and no effect.
+    void Fail(RegOp op, RegStatus status, int occurrence = 0);
+
+    const std::vector<RegCall>& Calls() const { return calls_; }
+    std::vector<RegOp> CallOps() const;
+    std::size_t OpenHandles() const { return handles_.size(); }
+
+private:
+    struct Node;
+    struct Failure {
+        RegOp op;
+        RegStatus status;
+        int occurrence;
+    };
+
+    RegStatus Record(RegOp op, RegKey key, RegStatus status);
+    bool ShouldFail(RegOp op, RegStatus& status);
+    Node& RootNode(RegRoot root);
+    Node* Find(RegKey key) const;
+    RegKey NewHandle(Node& node);
+
+    std::unique_ptr<Node> currentUser_;
+    std::unique_ptr<Node> localMachine_;
+    std::map<RegKey, Node*> handles_;
+    RegKey nextHandle_ = 0x100;
+    std::vector<Failure> failures_;
+    std::map<RegOp, int> counts_;
+    std::vector<RegCall> calls_;
+};
+
+// Windows-1252, standing in for the system's ANSI code page. Characters it
+// lacks become '?'.
+class Cp1252Codec final : public AnsiCodec {
+public:
+    std::optional<std::string> ToAnsi(std::wstring_view text) const override;
+    std::optional<std::wstring> FromAnsi(std::string_view ansi) const override;
+};

@@ -1,0 +1,134 @@
+// The registries that the store's behaviour suite runs against: the
+// in-memory one everywhere, and the real one where there is a Windows
+// registry, with its roots redirected into a scratch key.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "memory_registry.h"
+#include "registry_api.h"
+#ifdef _WIN32
+#include "scratch_registry.h"
+#include "win_registry.h"
+#endif
+
+class TestRegistry {
+public:
+    virtual ~TestRegistry() = default;
+    virtual Registry Get() = 0;
+    // The in-memory registry, for checks that only it can make.
+    virtual MemoryRegistry* Memory() { return nullptr; }
+    virtual bool Ready() const { return true; }
+};
+
+class MemoryTestRegistry final : public TestRegistry {
+public:
+    Registry Get() override { return {api_, codec_}; }
+    MemoryRegistry* Memory() override { return &api_; }
+
+private:
+    MemoryRegistry api_;
+    Cp1252Codec codec_;
+};
+
+#ifdef _WIN32
+class WindowsTestRegistry final : public TestRegistry {
+public:
+    Registry Get() override { return {api_, codec_}; }
+    bool Ready() const override { return roots_.Active(); }
+
+private:
+    ScratchRegistryRoots roots_;
+    WinRegistryApi api_;
+    WinAnsiCodec codec_;
+};
+#endif
+
+struct Backend {
+    const char* name;
+    std::unique_ptr<TestRegistry> (*make)();
+};
+
+inline std::vector<Backend> AllBackends() {
+    std::vector<Backend> backends{
+        {"Memory", [] { return std::unique_ptr<TestRegistry>(new MemoryTestRegistry); }}};
+#ifdef _WIN32
+    backends.push_back(
+        {"Windows", [] { return std::unique_ptr<TestRegistry>(new WindowsTestRegistry); }});
+#endif
+    return backends;
+}
+
+inline std::string BackendName(const testing::TestParamInfo<Backend>& param) {
+    return param.param.name;
+}
+
+// A value as stored: its type and raw bytes.
+struct RawValue {
+    std::uint32_t type;
+    std::string bytes;
+    friend bool operator==(const RawValue&, const RawValue&) = default;
+};
+
+// Stores exactly `bytes` (NULs included) through the raw operations. A
+// non-NUL byte follows the counted data, so no terminator is added.
+inline RegStatus SeedValue(RegistryApi& api, RegRoot root, const char* path, const char* name,
+                           std::uint32_t type, std::string bytes) {
+    RegKey key = 0;
+    if (const RegStatus status = api.RegCreateKeyA(root, path, key); status != 0) {
+        return status;
+    }
+    const auto count = static_cast<std::uint32_t>(bytes.size());
+    bytes += 'Z';
+    const RegStatus status = api.RegSetValueExA(
+        key, name, 0, type, reinterpret_cast<const std::uint8_t*>(bytes.data()), count);
+    api.RegCloseKey(key);
+    return status;
+}
+
+inline RegStatus SeedKey(RegistryApi& api, RegRoot root, const char* path) {
+    RegKey key = 0;
+    const RegStatus status = api.RegCreateKeyA(root, path, key);
+    if (status == 0) {
+        api.RegCloseKey(key);
+    }
+    return status;
+}
+
+// Reads a value back through the raw operations; nullopt when it is absent.
+inline std::optional<RawValue> ReadRawValue(RegistryApi& api, RegRoot root, const char* path,
+                                            const char* name) {
+    RegKey key = 0;
+    if (api.RegOpenKeyA(root, path, key) != 0) {
+        return std::nullopt;
+    }
+    std::optional<RawValue> value;
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (api.RegQueryValueExA(key, name, 0, type, nullptr, size) == 0) {
+        std::string bytes(size, '\0');
+        if (api.RegQueryValueExA(key, name, 0, type, reinterpret_cast<std::uint8_t*>(bytes.data()),
+                                 size) == 0) {
+            bytes.resize(size);
+            value = RawValue{type, bytes};
+        }
+    }
+    api.RegCloseKey(key);
+    return value;
+}
+
+// Test names for cases that pair a backend with a named shape.
+template <class Shape>
+std::string BackendShapeName(const testing::TestParamInfo<std::tuple<Backend, Shape>>& param) {
+    return std::string(std::get<0>(param.param).name) + "_" + std::get<1>(param.param).name;
+}
+
+template <class Case>
+std::string CaseName(const testing::TestParamInfo<Case>& param) {
+    return param.param.name;
+}

@@ -1,0 +1,76 @@
+#include "scratch_registry.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <vector>
+
+namespace {
+
+// Keys older than this were left by a run that crashed.
+constexpr ULONGLONG kStaleAfter100ns = 24ULL * 60 * 60 * 10'000'000;
+
+ULONGLONG ToUlong(const FILETIME& time) {
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+void SweepStaleKeys() {
+    HKEY parent = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, ScratchRegistryRoots::kParentPath, 0, KEY_READ | KEY_WRITE,
+                      &parent) != ERROR_SUCCESS) {
+        return;
+    }
+    FILETIME nowTime{};
+    GetSystemTimeAsFileTime(&nowTime);
+    const ULONGLONG now = ToUlong(nowTime);
+    std::vector<std::wstring> stale;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD length = ARRAYSIZE(name);
+        FILETIME written{};
+        if (RegEnumKeyExW(parent, index, name, &length, nullptr, nullptr, nullptr, &written) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        if (now - ToUlong(written) > kStaleAfter100ns) {
+            stale.emplace_back(name, length);
+        }
+    }
+    for (const std::wstring& name : stale) {
+        RegDeleteTreeW(parent, name.c_str());
+        RegDeleteKeyW(parent, name.c_str());
+    }
+    RegCloseKey(parent);
+}
+
+bool CreateAndOverride(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool overridden = RegOverridePredefKey(root, key) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return overridden;
+}
+
+}  // namespace
+
+ScratchRegistryRoots::ScratchRegistryRoots() {
+    static std::atomic<unsigned> counter{0};
+    SweepStaleKeys();
+    path_ = std::wstring(kParentPath) + L"\\run-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++counter);
+    // Both scratch roots are made before either override takes effect.
+    const std::wstring user = path_ + L"\\HKCU";
+    const std::wstring machine = path_ + L"\\HKLM";
+    active_ = CreateAndOverride(HKEY_LOCAL_MACHINE, machine) &&
+              CreateAndOverride(HKEY_CURRENT_USER, user);
+}
+
+ScratchRegistryRoots::~ScratchRegistryRoots() {
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
+}
