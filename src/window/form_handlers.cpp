@@ -1,0 +1,58 @@
+#include "form_handlers.h"
+
+#include "title_settings.h"
+
+std::wstring ConfirmationText(std::wstring_view title) {
+    std::wstring text = L"Internet Explorer Titlebar changed to '";
+    text += title;
+    text += L" '";
+    return text;
+}
+
+std::wstring FailureText(const SaveResult& result, const FormView& view) {
+    std::wstring text = L"The title was not changed.\r\n\r\n";
+    if (result.outcome == SaveOutcome::kTextNotStorable) {
+        text += L"It holds characters that this system's code page cannot store.";
+    } else {
+        text += view.SystemErrorText(result.status);
+    }
+    return text;
+}
+
+std::wstring AboutText() {
+    return L"This tool loads the current Microsoft Internet Explorer Window Title from registry "
+           L"to edit any wanted title caption to be saved to registry. "
+           L"\r\n\r\n"
+           L"Copyright \u00A9 2026 Tavrelin."
+           L"\r\n"
+           L"Find more information about Tavrelin at https://tavrelin.example.com/";
+}
+
+void Form_Load(FormView& form, Registry registry) {
+    form.SetLabel3Caption(GetUserTitle(registry));
+    form.SetText1Text(GetDefaultTitle(registry));
+}
+
+void Command1_Click(FormView& form, Registry registry) {
+    form.Hide();
+    const SaveResult result = SetUserTitle(registry, form.Text1Text());
+    if (!result.Saved()) {
+        // Say what went wrong and let the user try again or cancel.
+        form.ShowMessage(FailureText(result, form), std::wstring(kFailureCaption),
+                         FormView::Icon::kError);
+        form.Show();
+        return;
+    }
+    form.ShowMessage(ConfirmationText(form.Text1Text()), std::wstring(kConfirmationCaption),
+                     FormView::Icon::kInformation);
+    form.Unload();
+}
+
+void Command2_Click(FormView& form) {
+    form.Hide();
+    form.Unload();
+}
+
+void Command3_Click(FormView& form) {
+    form.ShowMessage(AboutText(), std::wstring(kAboutCaption), FormView::Icon::kInformation);
+}

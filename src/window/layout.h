@@ -1,0 +1,87 @@
+// The window's layout as data: positions and sizes in twips (1/1440 inch)
+// relative to the client area, converted to pixels at the window's DPI.
+#pragma once
+
+#include <cstdint>
+
+namespace layout {
+
+// Control ids. Ids 1 and 2 are IDOK and IDCANCEL, which the dialog manager
+// sends for Enter and Escape: no control may have them.
+inline constexpr int kLabel1 = 101;
+inline constexpr int kLabel2 = 102;
+inline constexpr int kLabel3 = 103;
+inline constexpr int kText1 = 104;
+inline constexpr int kCommand1 = 105;
+inline constexpr int kCommand2 = 106;
+inline constexpr int kCommand3 = 107;
+
+enum class Kind { kLabel, kEdit, kButton, kPictureButton };
+
+struct Box {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+struct Control {
+    int id;
+    Kind kind;
+    const wchar_t* text;  // a picture button's text is its accessible name
+    Box box;
+    bool darkBlue;
+};
+
+// The picture button's accessible name and tooltip.
+inline constexpr wchar_t kAboutName[] = L"About";
+
+// In tab order, which is also the order of creation.
+inline constexpr Control kControls[] = {
+    {kLabel1,
+     Kind::kLabel,
+     L"Reset Internet Explorer titlebar caption to the following value in default:",
+     {120, 960, 6015, 255},
+     false},
+    {kLabel2,
+     Kind::kLabel,
+     L"Current caption value of Internet Explorer titlebar (stored in registry):",
+     {120, 120, 6015, 255},
+     false},
+    {kLabel3, Kind::kLabel, L"", {120, 480, 6015, 375}, true},
+    {kText1, Kind::kEdit, L"", {120, 1320, 5535, 285}, true},
+    {kCommand1, Kind::kButton, L"OK", {5400, 2040, 975, 300}, false},
+    {kCommand2, Kind::kButton, L"Cancel", {4320, 2040, 975, 300}, false},
+    {kCommand3, Kind::kPictureButton, kAboutName, {120, 2040, 375, 300}, false},
+};
+
+struct Line {
+    int x1;
+    int y1;
+    int x2;
+    int y2;
+    int systemColor;  // a GetSysColor index
+};
+
+inline constexpr int kColorAppWorkspace = 12;
+inline constexpr int kColorCaptionText = 9;
+
+inline constexpr Line kLines[] = {
+    {0, 1800, 6480, 1800, kColorAppWorkspace},
+    {0, 1810, 6400, 1810, kColorCaptionText},
+};
+
+inline constexpr int kClientWidth = 6450;
+inline constexpr int kClientHeight = 2445;
+
+inline constexpr wchar_t kCaption[] = L"Reset Microsoft Internet Explorer Titlebar";
+
+// RGB(0, 0, 128) as a COLORREF.
+inline constexpr std::uint32_t kDarkBlue = 0x00800000;
+
+// The About picture's size at 96 DPI.
+inline constexpr int kAboutIconSize = 16;
+
+inline constexpr int kTwipsPerInch = 1440;
+
+}  // namespace layout
