@@ -1,6 +1,7 @@
 #!/bin/sh
 # Creates (up) or removes (down) a throwaway Wine prefix, with one wineserver
-# kept alive in between so that each test process skips Wine's start-up.
+# kept alive in between so that each test process skips Wine's start-up, and
+# an Xvfb display of its own so that windows never reach the user's screen.
 set -eu
 action=$1
 WINEPREFIX=$2
@@ -11,6 +12,24 @@ stop_server() {
         wineserver -k 2>/dev/null || true
         wineserver -w 2>/dev/null || true
     fi
+    if [ -f "$WINEPREFIX/xvfb.pid" ]; then
+        kill "$(cat "$WINEPREFIX/xvfb.pid")" 2>/dev/null || true
+    fi
+}
+
+start_display() {
+    # Xvfb picks a free display and writes its number to the file.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+        3>"$WINEPREFIX/display" >"$WINEPREFIX/xvfb.log" 2>&1 &
+    echo $! >"$WINEPREFIX/xvfb.pid"
+    tries=0
+    until [ -s "$WINEPREFIX/display" ]; do
+        tries=$((tries + 1))
+        [ "$tries" -le 100 ] || { echo "Xvfb did not start" >&2; exit 1; }
+        sleep 0.1
+    done
+    DISPLAY=":$(cat "$WINEPREFIX/display")"
+    export DISPLAY
 }
 
 case $action in
@@ -18,6 +37,7 @@ up)
     stop_server
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
+    start_display
     # The server holds its output open for ever: give it a file, not a pipe.
     wineserver -p >"$WINEPREFIX/wineserver.log" 2>&1
     wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1

@@ -1,0 +1,166 @@
+#include "program_driver.h"
+
+#include <thread>
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+std::wstring WindowText(HWND window) {
+    // WM_GETTEXT is carried across processes; GetWindowText is not.
+    const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto copied = SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+std::wstring ClassName(HWND window) {
+    wchar_t name[256] = {};
+    const int length = GetClassNameW(window, name, 256);
+    return std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+std::vector<ChildInfo> Children(HWND parent) {
+    std::vector<ChildInfo> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+        children.push_back({child, GetDlgCtrlID(child), ClassName(child), WindowText(child), rect,
+                            GetWindowLongW(child, GWL_STYLE)});
+    }
+    return children;
+}
+
+RunningProgram::RunningProgram(const std::wstring& path) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring commandLine = L"\"" + path + L"\"";
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process_)) {
+        process_ = {};
+    }
+}
+
+RunningProgram::~RunningProgram() {
+    if (process_.hProcess != nullptr) {
+        if (Running()) {
+            TerminateProcess(process_.hProcess, 99);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+}
+
+std::vector<HWND> RunningProgram::TopLevelWindows(const std::wstring& className) const {
+    struct Search {
+        DWORD processId;
+        const std::wstring* className;
+        std::vector<HWND> found;
+    } search{process_.dwProcessId, &className, {}};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->processId &&
+                (s->className->empty() || ClassName(window) == *s->className)) {
+                s->found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND RunningProgram::WaitForWindow(const std::wstring& caption) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND window : TopLevelWindows({})) {
+            if (IsWindowVisible(window) && WindowText(window) == caption) {
+                found = window;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+std::optional<MessageBoxInfo> RunningProgram::WaitForMessageBox(std::chrono::milliseconds timeout) {
+    HWND box = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : TopLevelWindows(L"#32770")) {
+                if (IsWindowVisible(window)) {
+                    box = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    if (box == nullptr) {
+        return std::nullopt;
+    }
+    MessageBoxInfo info{box, WindowText(box), L"", {}, false};
+    for (const ChildInfo& child : Children(box)) {
+        if (_wcsicmp(child.className.c_str(), L"Button") == 0) {
+            info.buttons.push_back(child.text);
+        } else if (_wcsicmp(child.className.c_str(), L"Static") == 0) {
+            if ((child.style & SS_TYPEMASK) == SS_ICON) {
+                info.hasIcon = true;
+            } else if (!child.text.empty()) {
+                info.text = child.text;
+            }
+        }
+    }
+    return info;
+}
+
+HWND RunningProgram::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(process_.dwThreadId, &info);
+    return info.hwndFocus;
+}
+
+std::optional<DWORD> RunningProgram::WaitForExit(std::chrono::milliseconds timeout) {
+    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) !=
+        WAIT_OBJECT_0) {
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+bool RunningProgram::Running() const {
+    return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void Press(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void Dismiss(const MessageBoxInfo& box) {
+    PostMessageW(GetDlgItem(box.window, IDOK), BM_CLICK, 0, 0);
+}
+
+void PostKey(HWND window, UINT virtualKey) {
+    const UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    PostMessageW(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(1 | (scan << 16)));
+    PostMessageW(window, WM_KEYUP, virtualKey,
+                 static_cast<LPARAM>(1 | (scan << 16) | (1u << 30) | (1u << 31)));
+}

@@ -1,0 +1,76 @@
+// Starts the real program and looks at and presses its windows from another
+// process, as a user or an accessibility tool would.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Polls `condition` until it holds or `timeout` passes.
+bool WaitFor(const std::function<bool()>& condition,
+             std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+
+// A child window as the driver sees it: rectangle in the parent's client
+// coordinates.
+struct ChildInfo {
+    HWND window;
+    int id;
+    std::wstring className;
+    std::wstring text;
+    RECT rect;
+    LONG style;
+};
+
+// The children of `parent`, in Z order, which is the tab order.
+std::vector<ChildInfo> Children(HWND parent);
+
+struct MessageBoxInfo {
+    HWND window;
+    std::wstring caption;
+    std::wstring text;
+    std::vector<std::wstring> buttons;
+    bool hasIcon;
+};
+
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::wstring& path);
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    bool Started() const { return process_.hProcess != nullptr; }
+    DWORD ProcessId() const { return process_.dwProcessId; }
+
+    // The visible top-level window with this caption, once it appears.
+    HWND WaitForWindow(const std::wstring& caption);
+    // A message box of the program's, once one appears.
+    std::optional<MessageBoxInfo> WaitForMessageBox(
+        std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    // The program's top-level windows of a class (any class when empty),
+    // visible or not.
+    std::vector<HWND> TopLevelWindows(const std::wstring& className) const;
+    // Where the keyboard focus is in the program's UI thread.
+    HWND Focus() const;
+
+    // The exit code once the program has ended, or nullopt on a time-out.
+    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    bool Running() const;
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+// Presses a button the way a click does, without waiting for what it starts.
+void Press(HWND button);
+// Presses the OK button of a message box.
+void Dismiss(const MessageBoxInfo& box);
+// Sends a key press to a window through the program's message loop.
+void PostKey(HWND window, UINT virtualKey);

@@ -1,0 +1,441 @@
+// The real program, driven end to end from another process under Wine: its
+// window, its buttons, its message boxes, the registry and the exit code.
+//
+// The program writes the real per-user title, so this suite runs only under
+// Wine, in the throwaway prefix of the test run.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <optional>
+
+#include "program_driver.h"
+
+namespace {
+
+using namespace std::string_literals;
+using namespace std::chrono_literals;
+
+constexpr wchar_t kCaption[] = L"Reset Microsoft Internet Explorer Titlebar";
+constexpr wchar_t kKey[] = L"Software\\Microsoft\\Internet Explorer\\Main";
+constexpr wchar_t kValue[] = L"Window Title";
+constexpr wchar_t kFallback[] = L"Microsoft Internet Explorer";
+
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// The program sits at the top of the build folder, one level above this one.
+std::wstring ProgramPath() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path.resize(path.find_last_of(L"\\/"));
+    path.resize(path.find_last_of(L"\\/") + 1);
+    return path + L"ietitlebar.exe";
+}
+
+// --- the registry of the test prefix -------------------------------------
+
+struct Stored {
+    DWORD type;
+    std::wstring text;  // the data as UTF-16, NULs included
+    friend bool operator==(const Stored&, const Stored&) = default;
+};
+
+void PrintTo(const Stored& stored, std::ostream* out) {
+    *out << "type " << stored.type << ", " << stored.text.size() << " chars";
+}
+
+std::optional<Stored> ReadTitle(HKEY root) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::optional<Stored> stored;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, kValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::wstring text(size / sizeof(wchar_t), L'\0');
+        if (RegQueryValueExW(key, kValue, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                             &size) == ERROR_SUCCESS) {
+            text.resize(size / sizeof(wchar_t));
+            stored = Stored{type, text};
+        }
+    }
+    RegCloseKey(key);
+    return stored;
+}
+
+// Stores exactly `text` (NULs included); a non-NUL character follows the
+// counted data, so that no terminator is added.
+void SeedTitle(HKEY root, DWORD type, std::wstring text) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const auto bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    text += L'Z';
+    EXPECT_EQ(
+        RegSetValueExW(key, kValue, 0, type, reinterpret_cast<const BYTE*>(text.data()), bytes),
+        ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void ClearTitles() {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue);
+}
+
+// --- the expected window, at any DPI --------------------------------------
+
+struct ExpectedControl {
+    const wchar_t* className;
+    const wchar_t* text;           // nullptr: filled at load
+    int left, top, width, height;  // twips
+};
+
+// In tab order.
+const ExpectedControl kExpected[] = {
+    {L"Static", L"Reset Internet Explorer titlebar caption to the following value in default:", 120,
+     960, 6015, 255},
+    {L"Static", L"Current caption value of Internet Explorer titlebar (stored in registry):", 120,
+     120, 6015, 255},
+    {L"Static", nullptr, 120, 480, 6015, 375},
+    {L"Edit", nullptr, 120, 1320, 5535, 285},
+    {L"Button", L"OK", 5400, 2040, 975, 300},
+    {L"Button", L"Cancel", 4320, 2040, 975, 300},
+    {L"Button", L"About", 120, 2040, 375, 300},
+};
+constexpr std::size_t kLabel3 = 2;
+constexpr std::size_t kText1 = 3;
+constexpr std::size_t kOk = 4;
+constexpr std::size_t kCancel = 5;
+constexpr std::size_t kAbout = 6;
+
+const std::wstring kAboutText =
+    L"This tool loads the current Microsoft Internet Explorer Window Title from registry "
+    L"to edit any wanted title caption to be saved to registry. \r\n\r\n"
+    L"Copyright \u00A9 2026 Tavrelin.\r\n"
+    L"Find more information about Tavrelin at https://tavrelin.example.com/";
+
+std::wstring Confirmation(const std::wstring& title) {
+    return L"Internet Explorer Titlebar changed to '" + title + L" '";
+}
+
+class WindowE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!UnderWine()) {
+            GTEST_SKIP() << "the program writes the real registry: run only under Wine";
+        }
+        ClearTitles();
+    }
+    void TearDown() override {
+        program_.reset();
+        ClearTitles();
+    }
+
+    // Starts the program and waits for its window.
+    void Start() {
+        program_.emplace(ProgramPath());
+        ASSERT_TRUE(program_->Started()) << "could not start the program";
+        window_ = program_->WaitForWindow(kCaption);
+        ASSERT_NE(window_, nullptr) << "the window did not appear";
+        ASSERT_TRUE(WaitFor([&] { return program_->Focus() != nullptr; }));
+    }
+    HWND Control(std::size_t index) {
+        const auto children = Children(window_);
+        return index < children.size() ? children[index].window : nullptr;
+    }
+    void ExpectExitWith(DWORD code) {
+        const auto exit = program_->WaitForExit();
+        ASSERT_TRUE(exit.has_value()) << "the program did not end";
+        EXPECT_EQ(*exit, code);
+    }
+    // Waits for the message box that a press brings up.
+    MessageBoxInfo NextBox() {
+        auto box = program_->WaitForMessageBox();
+        EXPECT_TRUE(box.has_value()) << "no message box appeared";
+        return box.value_or(MessageBoxInfo{});
+    }
+    void CloseBox(const MessageBoxInfo& box) {
+        Dismiss(box);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box.window); }));
+    }
+
+    std::optional<RunningProgram> program_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(WindowE2E, WindowMatchesTheLayoutAtItsDpi) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const int dpi = static_cast<int>(GetDpiForWindow(window_));
+    const auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+    RecordProperty("dpi", dpi);
+
+    RECT client{};
+    GetClientRect(window_, &client);
+    EXPECT_EQ(client.right, px(6450));
+    EXPECT_EQ(client.bottom, px(2445));
+    if (dpi == 96) {
+        EXPECT_EQ(client.right, 430);
+        EXPECT_EQ(client.bottom, 163);
+    }
+
+    const auto children = Children(window_);
+    ASSERT_EQ(children.size(), std::size(kExpected));
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const ChildInfo& child = children[i];
+        const ExpectedControl& expected = kExpected[i];
+        SCOPED_TRACE(testing::Message() << "control " << i);
+        EXPECT_EQ(_wcsicmp(child.className.c_str(), expected.className), 0);
+        if (expected.text != nullptr) {
+            EXPECT_EQ(child.text, expected.text);
+        }
+        EXPECT_EQ(child.rect.left, px(expected.left));
+        EXPECT_EQ(child.rect.top, px(expected.top));
+        EXPECT_EQ(child.rect.right - child.rect.left, px(expected.width));
+        EXPECT_EQ(child.rect.bottom - child.rect.top, px(expected.height));
+        // Ids 1 and 2 are what Enter and Escape send.
+        EXPECT_NE(child.id, IDOK);
+        EXPECT_NE(child.id, IDCANCEL);
+        EXPECT_TRUE(IsWindowVisible(child.window));
+    }
+    // Only the edit box and the buttons take the focus; none is a default.
+    for (std::size_t i : {kText1, kOk, kCancel, kAbout}) {
+        EXPECT_TRUE(children[i].style & WS_TABSTOP) << i;
+    }
+    for (std::size_t i : {kOk, kCancel, kAbout}) {
+        EXPECT_NE(children[i].style & BS_TYPEMASK, BS_DEFPUSHBUTTON) << i;
+    }
+    EXPECT_TRUE(children[kAbout].style & BS_ICON);
+    EXPECT_NE(SendMessageW(children[kAbout].window, BM_GETIMAGE, IMAGE_ICON, 0), 0);
+    EXPECT_GT(SendMessageW(children[kText1].window, EM_GETLIMITTEXT, 0, 0), 1'000'000);
+    EXPECT_EQ(program_->Focus(), children[kText1].window);
+
+    const LONG style = GetWindowLongW(window_, GWL_STYLE);
+    const LONG exStyle = GetWindowLongW(window_, GWL_EXSTYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_FALSE(exStyle & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW));
+    // Owned by a hidden window, so it has no taskbar button.
+    const HWND owner = GetWindow(window_, GW_OWNER);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_FALSE(IsWindowVisible(owner));
+
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR(frame.left + frame.right, work.left + work.right, 1);
+    EXPECT_NEAR(frame.top + frame.bottom, work.top + work.bottom, 1);
+
+    const auto tooltips = program_->TopLevelWindows(TOOLTIPS_CLASSW);
+    ASSERT_EQ(tooltips.size(), 1u);
+    EXPECT_EQ(SendMessageW(tooltips[0], TTM_GETTOOLCOUNT, 0, 0), 1);
+
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitWith(0);
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
+}
+
+// What the window shows for titles of the shapes a registry may hold.
+struct Seed {
+    HKEY root;
+    DWORD type;
+    std::wstring data;
+};
+
+struct LoadCase {
+    const char* name;
+    std::vector<Seed> seeds;
+    std::wstring label3;
+    std::wstring text1;
+};
+
+class WindowLoads : public WindowE2E, public testing::WithParamInterface<LoadCase> {};
+
+TEST_P(WindowLoads, ShowsTheTitlesAndCancelLeavesThem) {
+    for (const Seed& seed : GetParam().seeds) {
+        ASSERT_NO_FATAL_FAILURE(SeedTitle(seed.root, seed.type, seed.data));
+    }
+    const auto userBefore = ReadTitle(HKEY_CURRENT_USER);
+    const auto machineBefore = ReadTitle(HKEY_LOCAL_MACHINE);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(WindowText(Control(kLabel3)), GetParam().label3);
+    EXPECT_EQ(WindowText(Control(kText1)), GetParam().text1);
+
+    Press(Control(kCancel));
+    ExpectExitWith(0);
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), userBefore);
+    EXPECT_EQ(ReadTitle(HKEY_LOCAL_MACHINE), machineBefore);
+}
+
+const HKEY kUser = HKEY_CURRENT_USER;
+const HKEY kMachine = HKEY_LOCAL_MACHINE;
+const std::wstring kLong(40000, L'x');
+
+const LoadCase kLoadCases[] = {
+    {"EmptyRegistry", {}, L"", kFallback},
+    {"BothTitles",
+     {{kUser, REG_SZ, L"Mine\0"s}, {kMachine, REG_SZ, L"Corporate\0"s}},
+     L"Mine",
+     L"Corporate"},
+    {"WithoutTerminators",
+     {{kUser, REG_SZ, L"Mine"}, {kMachine, REG_SZ, L"Corporate"}},
+     L"Mine",
+     L"Corporate"},
+    {"EmbeddedNuls", {{kUser, REG_SZ, L"Mine\0hidden\0"s}}, L"Mine", kFallback},
+    {"OtherTypes",
+     {{kUser, REG_EXPAND_SZ, L"%TEMP%\0"s}, {kMachine, REG_MULTI_SZ, L"a\0b\0\0"s}},
+     L"",
+     kFallback},
+    {"EmptyMachineTitle", {{kMachine, REG_SZ, L"\0"s}}, L"", kFallback},
+    {"BlankMachineTitle", {{kMachine, REG_SZ, L" \0"s}}, L"", L" "},
+    {"AmpersandIsShownAsItIs", {{kUser, REG_SZ, L"Tom & Jerry\0"s}}, L"Tom & Jerry", kFallback},
+    {"LongTitles", {{kUser, REG_SZ, kLong + L'\0'}, {kMachine, REG_SZ, kLong}}, kLong, kLong},
+};
+
+INSTANTIATE_TEST_SUITE_P(Shapes, WindowLoads, testing::ValuesIn(kLoadCases),
+                         [](const testing::TestParamInfo<LoadCase>& param) {
+                             return std::string(param.param.name);
+                         });
+
+// OK stores the text of the edit box, confirms it with the window hidden,
+// and ends the program.
+struct OkCase {
+    const char* name;
+    std::wstring title;
+};
+
+class WindowOk : public WindowE2E, public testing::WithParamInterface<OkCase> {};
+
+TEST_P(WindowOk, StoresConfirmsAndEnds) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::wstring& title = GetParam().title;
+    SendMessageW(Control(kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    Press(Control(kOk));
+
+    const MessageBoxInfo box = NextBox();
+    EXPECT_EQ(box.caption, L"Registry changed");
+    EXPECT_EQ(box.text, Confirmation(title));
+    EXPECT_EQ(box.buttons, std::vector<std::wstring>{L"OK"});
+    EXPECT_TRUE(box.hasIcon);
+    EXPECT_FALSE(IsWindowVisible(window_));
+    // The value is written before the confirmation shows.
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, title + L'\0'}));
+    CloseBox(box);
+    ExpectExitWith(0);
+    EXPECT_EQ(ReadTitle(HKEY_LOCAL_MACHINE), std::nullopt);
+}
+
+const OkCase kOkCases[] = {
+    {"Fallback", kFallback},
+    {"Empty", L""},
+    {"Blanks", L"  two  "},
+    {"Latin1", L"Caf\u00E9 \u00BB \u20AC"},
+    {"FortyThousandCharacters", std::wstring(40000, L'y')},
+    // Outside the ANSI code page: the manifest makes the ANSI functions UTF-8.
+    {"OutsideTheAnsiCodePage", L"\u03A9mega \u4E2D\u6587"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Titles, WindowOk, testing::ValuesIn(kOkCases),
+                         [](const testing::TestParamInfo<OkCase>& param) {
+                             return std::string(param.param.name);
+                         });
+
+TEST_F(WindowE2E, AFailedWriteIsReportedAndTheWindowComesBack) {
+    // A lasting key cannot be made below a volatile one.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer");
+    HKEY volatileKey = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer", 0, nullptr,
+                        REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &volatileKey, nullptr),
+        ERROR_SUCCESS);
+    RegCloseKey(volatileKey);
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Press(Control(kOk));
+    const MessageBoxInfo box = NextBox();
+    EXPECT_EQ(box.caption, L"Registry not changed");
+    EXPECT_EQ(box.text.rfind(L"The title was not changed.", 0), 0u) << box.text.size();
+    EXPECT_EQ(box.buttons, std::vector<std::wstring>{L"OK"});
+    EXPECT_FALSE(IsWindowVisible(window_));
+    CloseBox(box);
+
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
+    EXPECT_EQ(WindowText(Control(kText1)), kFallback);
+    EXPECT_TRUE(program_->Running());
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
+
+    Press(Control(kCancel));
+    ExpectExitWith(0);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer");
+}
+
+TEST_F(WindowE2E, TextThatCannotBeStoredIsReportedAndNotWritten) {
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Before\0"s));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // A lone surrogate has no form in any code page.
+    const std::wstring title = L"broken \xD800 pair";
+    SendMessageW(Control(kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    Press(Control(kOk));
+    const MessageBoxInfo box = NextBox();
+    EXPECT_EQ(box.caption, L"Registry not changed");
+    EXPECT_NE(box.text.find(L"code page"), std::wstring::npos);
+    CloseBox(box);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, L"Before\0"s}));
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitWith(0);
+}
+
+TEST_F(WindowE2E, EnterAndEscapePressNothingAndTabMovesOn) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const HWND edit = Control(kText1);
+    PostKey(edit, VK_RETURN);
+    PostKey(edit, VK_ESCAPE);
+    EXPECT_EQ(program_->WaitForMessageBox(1500ms), std::nullopt);
+    EXPECT_TRUE(program_->Running());
+    EXPECT_TRUE(IsWindowVisible(window_));
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
+
+    PostKey(edit, VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return program_->Focus() == Control(kOk); }));
+    PostKey(Control(kOk), VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return program_->Focus() == Control(kCancel); }));
+    PostKey(Control(kCancel), VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return program_->Focus() == Control(kAbout); }));
+    PostKey(Control(kAbout), VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return program_->Focus() == edit; }));
+
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitWith(0);
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
+}
+
+TEST_F(WindowE2E, AboutShowsItsMessageAndLeavesTheWindowAsItWas) {
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Mine\0"s));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Press(Control(kAbout));
+    const MessageBoxInfo box = NextBox();
+    EXPECT_EQ(box.caption, L"About");
+    EXPECT_EQ(box.text, kAboutText);
+    EXPECT_EQ(box.buttons, std::vector<std::wstring>{L"OK"});
+    EXPECT_TRUE(box.hasIcon);
+    EXPECT_TRUE(IsWindowVisible(window_));
+    CloseBox(box);
+
+    EXPECT_TRUE(program_->Running());
+    EXPECT_TRUE(IsWindowVisible(window_));
+    EXPECT_EQ(WindowText(Control(kLabel3)), L"Mine");
+    EXPECT_EQ(WindowText(Control(kText1)), kFallback);
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitWith(0);
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, L"Mine\0"s}));
+}
+
+}  // namespace
