@@ -44,6 +44,9 @@ up)
     # A crash ends the process instead of waiting on a dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         >/dev/null 2>&1
+    # Without a window manager, hiding a managed window waits two seconds
+    # for the manager to withdraw it; unmanaged windows skip the wait.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     echo "wine prefix ready: $WINEPREFIX"
     ;;
 down)
