@@ -40,10 +40,7 @@ up)
     start_display
     # The server holds its output open for ever: give it a file, not a pipe.
     wineserver -p >"$WINEPREFIX/wineserver.log" 2>&1
-    wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1
-    # A crash ends the process instead of waiting on a dialog.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-        >/dev/null 2>&1
+    "$(dirname "$0")/wine-init-prefix.sh"
     # Without a window manager, hiding a managed window waits two seconds
     # for the manager to withdraw it; unmanaged windows skip the wait.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1

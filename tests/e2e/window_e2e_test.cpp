@@ -169,11 +169,30 @@ protected:
     HWND window_ = nullptr;
 };
 
-TEST_F(WindowE2E, WindowMatchesTheLayoutAtItsDpi) {
+// Wine takes the screen's DPI from this value when a process starts.
+class ScopedScreenDpi {
+public:
+    explicit ScopedScreenDpi(DWORD dpi) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi,
+                        sizeof dpi);
+    }
+    ~ScopedScreenDpi() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels"); }
+    ScopedScreenDpi(const ScopedScreenDpi&) = delete;
+    ScopedScreenDpi& operator=(const ScopedScreenDpi&) = delete;
+
+private:
+    static constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+};
+
+class WindowLayout : public WindowE2E, public testing::WithParamInterface<int> {};
+
+TEST_P(WindowLayout, MatchesTheTablesAtTheScreenDpi) {
+    const ScopedScreenDpi screenDpi(static_cast<DWORD>(GetParam()));
     ASSERT_NO_FATAL_FAILURE(Start());
-    const int dpi = static_cast<int>(GetDpiForWindow(window_));
+    // The driver's own DPI was fixed when it started, so it cannot ask the
+    // window for its DPI: the window must follow the screen's.
+    const int dpi = GetParam();
     const auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
-    RecordProperty("dpi", dpi);
 
     RECT client{};
     GetClientRect(window_, &client);
@@ -241,6 +260,8 @@ TEST_F(WindowE2E, WindowMatchesTheLayoutAtItsDpi) {
     ExpectExitWith(0);
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
 }
+
+INSTANTIATE_TEST_SUITE_P(Dpi, WindowLayout, testing::Values(96, 144));
 
 // What the window shows for titles of the shapes a registry may hold.
 struct Seed {
