@@ -173,8 +173,7 @@ protected:
 class ScopedScreenDpi {
 public:
     explicit ScopedScreenDpi(DWORD dpi) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi,
-                        sizeof dpi);
+        RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
     }
     ~ScopedScreenDpi() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels"); }
     ScopedScreenDpi(const ScopedScreenDpi&) = delete;
