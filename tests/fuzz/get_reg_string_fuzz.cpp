@@ -1,0 +1,80 @@
+// GetRegString over any stored bytes, of any type, with any registry
+// operation failing: it never crashes or leaks, and gives the default, the
+// text up to its first NUL, or the whole text where there is none.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "memory_registry.h"
+#include "reg_string.h"
+
+namespace {
+
+constexpr RegRoot kRoot = RegRoot::kCurrentUser;
+constexpr const char* kPath = "Software\\Fuzz";
+constexpr const char* kName = "Value";
+constexpr std::size_t kMaxBytes = 1 << 20;
+
+void Require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const std::uint32_t type =
+        input.ConsumeBool() ? reg_type::kSz : input.ConsumeIntegralInRange<std::uint32_t>(0, 11);
+    const bool endsInNul = input.ConsumeBool();
+    const auto failures = input.ConsumeIntegral<std::uint8_t>();
+    const bool valueExists = (failures & 0x80) == 0;
+    std::string bytes = input.ConsumeRemainingBytesAsString();
+    bytes.resize(std::min(bytes.size(), kMaxBytes));
+    if (endsInNul) {
+        bytes += '\0';
+    }
+
+    MemoryRegistry api;
+    const Cp1252Codec codec;
+    RegKey key = 0;
+    Require(api.RegCreateKeyA(kRoot, kPath, key) == 0);
+    if (valueExists) {
+        std::string buffer = bytes + 'Z';  // no terminator added past the count
+        Require(api.RegSetValueExA(key, kName, 0, type,
+                                   reinterpret_cast<const std::uint8_t*>(buffer.data()),
+                                   static_cast<std::uint32_t>(bytes.size())) == 0);
+    }
+    Require(api.RegCloseKey(key) == 0);
+
+    // Bits 0 to 3 fail the open, the size query, the data query, the close.
+    if (failures & 1)
+        api.Fail(RegOp::kOpen, reg_status::kAccessDenied, 1);
+    if (failures & 2)
+        api.Fail(RegOp::kQuery, reg_status::kAccessDenied, 1);
+    if (failures & 4)
+        api.Fail(RegOp::kQuery, reg_status::kMoreData, 2);
+    if (failures & 8)
+        api.Fail(RegOp::kClose, reg_status::kInvalidHandle, 1);
+
+    const std::wstring defaultText = L"the default";
+    const std::wstring result =
+        GetRegString({api, codec}, kRoot, L"Software\\Fuzz", L"Value", defaultText);
+
+    // A value of zero bytes needs no data query.
+    const bool readable = valueExists && type == reg_type::kSz && (failures & 3) == 0 &&
+                          (bytes.empty() || (failures & 4) == 0);
+    if (!readable) {
+        Require(result == defaultText);
+    } else {
+        std::wstring text = codec.FromAnsi(bytes).value();
+        text.erase(std::find(text.begin(), text.end(), L'\0'), text.end());
+        Require(result == text);
+    }
+    // Whatever failed, every key that was opened is closed (unless closing
+    // itself was made to fail).
+    Require((failures & 8) != 0 || api.OpenHandles() == 0);
+    return 0;
+}
