@@ -1,0 +1,55 @@
+// Counts the registry operations that one start and one OK make, with both
+// title values present, through the in-memory registry.
+#include <cstdio>
+#include <string>
+
+#include "form_handlers.h"
+#include "memory_registry.h"
+
+namespace {
+
+class SilentView final : public FormView {
+public:
+    void SetLabel3Caption(const std::wstring&) override {}
+    void SetText1Text(const std::wstring& text) override { text1_ = text; }
+    std::wstring Text1Text() const override { return text1_; }
+    void Hide() override {}
+    void Show() override {}
+    void Unload() override {}
+    void ShowMessage(const std::wstring&, const std::wstring&, Icon) override {}
+    std::wstring SystemErrorText(RegStatus) const override { return {}; }
+
+private:
+    std::wstring text1_;
+};
+
+void Seed(MemoryRegistry& api, RegRoot root, const char* title) {
+    RegKey key = 0;
+    api.RegCreateKeyA(root, "Software\\Microsoft\\Internet Explorer\\Main", key);
+    const std::string data = title;
+    api.RegSetValueExA(key, "Window Title", 0, reg_type::kSz,
+                       reinterpret_cast<const std::uint8_t*>(data.c_str()),
+                       static_cast<std::uint32_t>(data.size() + 1));
+    api.RegCloseKey(key);
+}
+
+}  // namespace
+
+int main() {
+    MemoryRegistry api;
+    const Cp1252Codec codec;
+    Seed(api, RegRoot::kCurrentUser, "Mine");
+    Seed(api, RegRoot::kLocalMachine, "Corporate");
+    SilentView view;
+
+    std::size_t before = api.Calls().size();
+    Form_Load(view, {api, codec});
+    const std::size_t start = api.Calls().size() - before;
+    before = api.Calls().size();
+    Command1_Click(view, {api, codec});
+    const std::size_t ok = api.Calls().size() - before;
+
+    std::printf("- registry operations for one start: %zu (design allows at most 8)\n", start);
+    std::printf("- registry operations for one OK: %zu (design allows at most 3)\n", ok);
+    return start <= 8 && ok <= 3 ? 0 : 1;
+}
