@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <iterator>
 
+#include "handler_guard.h"
 #include "resource_ids.h"
 
 namespace {
@@ -112,15 +113,10 @@ LRESULT CALLBACK frmTitleConfig::WindowProc(HWND window, UINT message, WPARAM wP
     if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    // No exception leaves the window procedure.
-    try {
-        return self->HandleMessage(window, message, wParam, lParam);
-    } catch (const std::exception& error) {
-        self->ReportUnhandledError(error.what());
-    } catch (...) {
-        self->ReportUnhandledError("unknown error");
-    }
-    return 0;
+    LRESULT result = 0;
+    RunGuarded([&] { result = self->HandleMessage(window, message, wParam, lParam); },
+               [&](const char* what) noexcept { self->ReportUnhandledError(what); });
+    return result;
 }
 
 void frmTitleConfig::ReportUnhandledError(const char* what) noexcept {
