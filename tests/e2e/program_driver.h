@@ -68,6 +68,10 @@ private:
     PROCESS_INFORMATION process_{};
 };
 
+// The colours on screen in a rectangle of `window`'s client area, row by row,
+// as COLORREFs.
+std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect);
+
 // Presses a button the way a click does, without waiting for what it starts.
 void Press(HWND button);
 // Presses the OK button of a message box.

@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "program_driver.h"
@@ -261,6 +262,42 @@ TEST_P(WindowLayout, MatchesTheTablesAtTheScreenDpi) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, WindowLayout, testing::Values(96, 144));
+
+bool Contains(const std::vector<COLORREF>& pixels, COLORREF colour) {
+    return std::find(pixels.begin(), pixels.end(), colour) != pixels.end();
+}
+
+// The painted window: the two texts in dark blue, the other label not, and
+// the two lines in their system colours.
+TEST_F(WindowE2E, PaintsTheColoursAndLinesOfTheTables) {
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"MMMM WWWW\0"s));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const auto children = Children(window_);
+    ASSERT_EQ(children.size(), std::size(kExpected));
+    constexpr COLORREF kDarkBlue = RGB(0, 0, 128);
+    EXPECT_TRUE(WaitFor([&] {
+        return Contains(ClientPixels(window_, children[kLabel3].rect), kDarkBlue);
+    })) << "no dark blue text in Label3";
+    EXPECT_TRUE(Contains(ClientPixels(window_, children[kText1].rect), kDarkBlue));
+    EXPECT_FALSE(Contains(ClientPixels(window_, children[1].rect), kDarkBlue));
+
+    // At 96 DPI Line1 lies on row 120 and Line2 on row 121; both start at
+    // the left edge, and only Line1 reaches the right edge.
+    const auto row = [&](int y) { return ClientPixels(window_, RECT{0, y, 430, y + 1}); };
+    const auto line1 = row(MulDiv(1800, 96, 1440));
+    const auto line2 = row(MulDiv(1810, 96, 1440));
+    ASSERT_EQ(line1.size(), 430u);
+    ASSERT_EQ(line2.size(), 430u);
+    EXPECT_EQ(line1.front(), GetSysColor(COLOR_APPWORKSPACE));
+    EXPECT_EQ(line1.back(), GetSysColor(COLOR_APPWORKSPACE));
+    EXPECT_EQ(line2.front(), GetSysColor(COLOR_CAPTIONTEXT));
+    EXPECT_EQ(line2[static_cast<std::size_t>(MulDiv(6400, 96, 1440) - 1)],
+              GetSysColor(COLOR_CAPTIONTEXT));
+    EXPECT_EQ(line2.back(), GetSysColor(COLOR_BTNFACE));
+
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitWith(0);
+}
 
 // What the window shows for titles of the shapes a registry may hold.
 struct Seed {
