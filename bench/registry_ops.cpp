@@ -5,6 +5,7 @@
 
 #include "form_handlers.h"
 #include "memory_registry.h"
+#include "raw_values.h"
 
 namespace {
 
@@ -23,14 +24,9 @@ private:
     std::wstring text1_;
 };
 
-void Seed(MemoryRegistry& api, RegRoot root, const char* title) {
-    RegKey key = 0;
-    api.RegCreateKeyA(root, "Software\\Microsoft\\Internet Explorer\\Main", key);
-    const std::string data = title;
-    api.RegSetValueExA(key, "Window Title", 0, reg_type::kSz,
-                       reinterpret_cast<const std::uint8_t*>(data.c_str()),
-                       static_cast<std::uint32_t>(data.size() + 1));
-    api.RegCloseKey(key);
+void Seed(MemoryRegistry& api, RegRoot root, const std::string& title) {
+    SeedValue(api, root, "Software\\Microsoft\\Internet Explorer\\Main", "Window Title",
+              reg_type::kSz, title + '\0');
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "memory_registry.h"
+#include "raw_values.h"
 #include "reg_string.h"
 
 namespace {
@@ -39,25 +40,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     MemoryRegistry api;
     const Cp1252Codec codec;
-    RegKey key = 0;
-    Require(api.RegCreateKeyA(kRoot, kPath, key) == 0);
-    if (valueExists) {
-        std::string buffer = bytes + 'Z';  // no terminator added past the count
-        Require(api.RegSetValueExA(key, kName, 0, type,
-                                   reinterpret_cast<const std::uint8_t*>(buffer.data()),
-                                   static_cast<std::uint32_t>(bytes.size())) == 0);
-    }
-    Require(api.RegCloseKey(key) == 0);
+    Require(valueExists ? SeedValue(api, kRoot, kPath, kName, type, bytes) == 0
+                        : SeedKey(api, kRoot, kPath) == 0);
 
     // Bits 0 to 3 fail the open, the size query, the data query, the close.
-    if (failures & 1)
+    if (failures & 1) {
         api.Fail(RegOp::kOpen, reg_status::kAccessDenied, 1);
-    if (failures & 2)
+    }
+    if (failures & 2) {
         api.Fail(RegOp::kQuery, reg_status::kAccessDenied, 1);
-    if (failures & 4)
+    }
+    if (failures & 4) {
         api.Fail(RegOp::kQuery, reg_status::kMoreData, 2);
-    if (failures & 8)
+    }
+    if (failures & 8) {
         api.Fail(RegOp::kClose, reg_status::kInvalidHandle, 1);
+    }
 
     const std::wstring defaultText = L"the default";
     const std::wstring result =

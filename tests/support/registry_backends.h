@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "memory_registry.h"
+#include "raw_values.h"
 #include "registry_api.h"
 #ifdef _WIN32
 #include "scratch_registry.h"
@@ -66,60 +67,6 @@ inline std::vector<Backend> AllBackends() {
 
 inline std::string BackendName(const testing::TestParamInfo<Backend>& param) {
     return param.param.name;
-}
-
-// A value as stored: its type and raw bytes.
-struct RawValue {
-    std::uint32_t type;
-    std::string bytes;
-    friend bool operator==(const RawValue&, const RawValue&) = default;
-};
-
-// Stores exactly `bytes` (NULs included) through the raw operations. A
-// non-NUL byte follows the counted data, so no terminator is added.
-inline RegStatus SeedValue(RegistryApi& api, RegRoot root, const char* path, const char* name,
-                           std::uint32_t type, std::string bytes) {
-    RegKey key = 0;
-    if (const RegStatus status = api.RegCreateKeyA(root, path, key); status != 0) {
-        return status;
-    }
-    const auto count = static_cast<std::uint32_t>(bytes.size());
-    bytes += 'Z';
-    const RegStatus status = api.RegSetValueExA(
-        key, name, 0, type, reinterpret_cast<const std::uint8_t*>(bytes.data()), count);
-    api.RegCloseKey(key);
-    return status;
-}
-
-inline RegStatus SeedKey(RegistryApi& api, RegRoot root, const char* path) {
-    RegKey key = 0;
-    const RegStatus status = api.RegCreateKeyA(root, path, key);
-    if (status == 0) {
-        api.RegCloseKey(key);
-    }
-    return status;
-}
-
-// Reads a value back through the raw operations; nullopt when it is absent.
-inline std::optional<RawValue> ReadRawValue(RegistryApi& api, RegRoot root, const char* path,
-                                            const char* name) {
-    RegKey key = 0;
-    if (api.RegOpenKeyA(root, path, key) != 0) {
-        return std::nullopt;
-    }
-    std::optional<RawValue> value;
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    if (api.RegQueryValueExA(key, name, 0, type, nullptr, size) == 0) {
-        std::string bytes(size, '\0');
-        if (api.RegQueryValueExA(key, name, 0, type, reinterpret_cast<std::uint8_t*>(bytes.data()),
-                                 size) == 0) {
-            bytes.resize(size);
-            value = RawValue{type, bytes};
-        }
-    }
-    api.RegCloseKey(key);
-    return value;
 }
 
 // Test names for cases that pair a backend with a named shape.
