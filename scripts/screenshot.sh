@@ -6,30 +6,26 @@ cd "$(dirname "$0")/.."
 program="$PWD/build/windows/ietitlebar.exe"
 [ -f "$program" ] || { echo "build the windows preset first" >&2; exit 1; }
 
+# A throwaway prefix with its own Xvfb display, as the tests use.
 work=$(mktemp -d)
-trap 'WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-until [ -s "$work/display" ]; do sleep 0.1; done
-DISPLAY=":$(cat "$work/display")"
+WINEPREFIX="$work/prefix"
+export WINEPREFIX WINEDEBUG=-all LC_ALL=C.UTF-8
+trap 'cmake/wine-prefix.sh down "$WINEPREFIX" >/dev/null; rm -rf "$work"' EXIT
+cmake/wine-prefix.sh up "$WINEPREFIX" >/dev/null
+DISPLAY=":$(cat "$WINEPREFIX/display")"
 export DISPLAY
 
-cmake/wine-init-prefix.sh
-wine reg add 'HKCU\Software\Microsoft\Internet Explorer\Main' /v 'Window Title' \
-    /d 'My own browser' /f >/dev/null 2>&1
-wine explorer /desktop=shot,520x260 "$(winepath -w "$program")" >/dev/null 2>&1 &
-desktop=""
+cmake/wine-run.sh reg add 'HKCU\Software\Microsoft\Internet Explorer\Main' \
+    /v 'Window Title' /d 'My own browser' /f >/dev/null 2>&1
+cmake/wine-run.sh explorer /desktop=shot,520x260 "$(winepath -w "$program" 2>/dev/null)" \
+    >/dev/null 2>&1 &
+shown=""
 for _ in $(seq 100); do
-    desktop=$(xdotool search --name 'shot - Wine desktop' 2>/dev/null | head -n 1) && [ -n "$desktop" ] && break
+    xdotool search --name 'Reset Microsoft Internet Explorer Titlebar' >/dev/null 2>&1 &&
+        shown=yes && break
     sleep 0.1
 done
-[ -n "$desktop" ] || { echo "the Wine desktop did not appear" >&2; exit 1; }
-for _ in $(seq 100); do
-    xdotool search --name 'Reset Microsoft Internet Explorer Titlebar' >/dev/null 2>&1 && break
-    sleep 0.1
-done
+[ -n "$shown" ] || { echo "the window did not appear" >&2; exit 1; }
 sleep 1
 mkdir -p docs
 # The virtual desktop sits at the top left of the screen.

@@ -4,24 +4,15 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "fuzz_support.h"
 #include "memory_registry.h"
 #include "raw_values.h"
 #include "reg_string.h"
 
 namespace {
 
-constexpr RegRoot kRoot = RegRoot::kCurrentUser;
-constexpr const char* kPath = "Software\\Fuzz";
-constexpr const char* kName = "Value";
 constexpr std::size_t kMaxBytes = 1 << 20;
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 }  // namespace
 
@@ -40,8 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     MemoryRegistry api;
     const Cp1252Codec codec;
-    Require(valueExists ? SeedValue(api, kRoot, kPath, kName, type, bytes) == 0
-                        : SeedKey(api, kRoot, kPath) == 0);
+    fuzz::Require(valueExists
+                      ? SeedValue(api, fuzz::kRoot, fuzz::kPath, fuzz::kName, type, bytes) == 0
+                      : SeedKey(api, fuzz::kRoot, fuzz::kPath) == 0);
 
     // Bits 0 to 3 fail the open, the size query, the data query, the close.
     if (failures & 1) {
@@ -59,20 +51,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::wstring defaultText = L"the default";
     const std::wstring result =
-        GetRegString({api, codec}, kRoot, L"Software\\Fuzz", L"Value", defaultText);
+        GetRegString({api, codec}, fuzz::kRoot, fuzz::kWidePath, fuzz::kWideName, defaultText);
 
     // A value of zero bytes needs no data query.
     const bool readable = valueExists && type == reg_type::kSz && (failures & 3) == 0 &&
                           (bytes.empty() || (failures & 4) == 0);
     if (!readable) {
-        Require(result == defaultText);
+        fuzz::Require(result == defaultText);
     } else {
         std::wstring text = codec.FromAnsi(bytes).value();
         text.erase(std::find(text.begin(), text.end(), L'\0'), text.end());
-        Require(result == text);
+        fuzz::Require(result == text);
     }
     // Whatever failed, every key that was opened is closed (unless closing
     // itself was made to fail).
-    Require((failures & 8) != 0 || api.OpenHandles() == 0);
+    fuzz::Require((failures & 8) != 0 || api.OpenHandles() == 0);
     return 0;
 }

@@ -2,25 +2,10 @@
 // reported a failure and the stored value is as it was.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
-
+#include "fuzz_support.h"
 #include "memory_registry.h"
 #include "raw_values.h"
 #include "reg_string.h"
-
-namespace {
-
-constexpr RegRoot kRoot = RegRoot::kCurrentUser;
-constexpr const char* kPath = "Software\\Fuzz";
-constexpr const char* kName = "Value";
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
@@ -37,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryRegistry api;
     const Cp1252Codec codec;
     if (setup & 1) {
-        Require(SeedValue(api, kRoot, kPath, kName, reg_type::kSz, previous + '\0') == 0);
+        fuzz::Require(SeedValue(api, fuzz::kRoot, fuzz::kPath, fuzz::kName, reg_type::kSz,
+                                previous + '\0') == 0);
     }
     if (setup & 2) {
         api.Fail(RegOp::kCreate, reg_status::kAccessDenied, 1);
@@ -46,13 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         api.Fail(RegOp::kSet, reg_status::kChildMustBeVolatile, 1);
     }
 
-    const auto before = ReadRawValue(api, kRoot, kPath, kName);
-    const SaveResult result = SaveRegString({api, codec}, kRoot, L"Software\\Fuzz", L"Value", text);
+    const auto before = ReadRawValue(api, fuzz::kRoot, fuzz::kPath, fuzz::kName);
+    const SaveResult result =
+        SaveRegString({api, codec}, fuzz::kRoot, fuzz::kWidePath, fuzz::kWideName, text);
     if (result.Saved()) {
-        Require(GetRegString({api, codec}, kRoot, L"Software\\Fuzz", L"Value", L"x") == text);
+        fuzz::Require(GetRegString({api, codec}, fuzz::kRoot, fuzz::kWidePath, fuzz::kWideName,
+                                   L"x") == text);
     } else {
-        Require(ReadRawValue(api, kRoot, kPath, kName) == before);
+        fuzz::Require(ReadRawValue(api, fuzz::kRoot, fuzz::kPath, fuzz::kName) == before);
     }
-    Require(api.OpenHandles() == 0);
+    fuzz::Require(api.OpenHandles() == 0);
     return 0;
 }
