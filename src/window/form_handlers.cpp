@@ -9,12 +9,12 @@ std::wstring ConfirmationText(std::wstring_view title) {
     return text;
 }
 
-std::wstring FailureText(const SaveResult& result, const FormView& view) {
+std::wstring FailureText(const SaveResult& result, const SystemErrorTexts& texts) {
     std::wstring text = L"The title was not changed.\r\n\r\n";
     if (result.outcome == SaveOutcome::kTextNotStorable) {
         text += L"It holds characters that this system's code page cannot store.";
     } else {
-        text += view.SystemErrorText(result.status);
+        text += texts.SystemErrorText(result.status);
     }
     return text;
 }

@@ -8,12 +8,23 @@
 #include "reg_string.h"
 #include "registry_api.h"
 
+// The system's description of a Win32 error code.
+class SystemErrorTexts {
+public:
+    virtual ~SystemErrorTexts() = default;
+    virtual std::wstring SystemErrorText(RegStatus code) const = 0;
+
+protected:
+    SystemErrorTexts() = default;
+    SystemErrorTexts(const SystemErrorTexts&) = default;
+    SystemErrorTexts& operator=(const SystemErrorTexts&) = default;
+};
+
 // What a handler asks of its window.
-class FormView {
+class FormView : public SystemErrorTexts {
 public:
     enum class Icon { kInformation, kError };
 
-    virtual ~FormView() = default;
     virtual void SetLabel3Caption(const std::wstring& text) = 0;
     virtual void SetText1Text(const std::wstring& text) = 0;
     virtual std::wstring Text1Text() const = 0;
@@ -22,8 +33,6 @@ public:
     virtual void Unload() = 0;
     // A modal message box with one OK button; returns when it is closed.
     virtual void ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) = 0;
-    // The system's description of a Win32 error code.
-    virtual std::wstring SystemErrorText(RegStatus code) const = 0;
 
 protected:
     FormView() = default;
@@ -36,7 +45,9 @@ inline constexpr std::wstring_view kFailureCaption = L"Registry not changed";
 inline constexpr std::wstring_view kAboutCaption = L"About";
 
 std::wstring ConfirmationText(std::wstring_view title);
-std::wstring FailureText(const SaveResult& result, const FormView& view);
+// Why a write failed, for the user: the window's error box and the command
+// line's error stream say the same.
+std::wstring FailureText(const SaveResult& result, const SystemErrorTexts& texts);
 std::wstring AboutText();
 
 void Form_Load(FormView& form, Registry registry);

@@ -8,6 +8,7 @@
 
 #include "handler_guard.h"
 #include "resource_ids.h"
+#include "system_error_text.h"
 
 namespace {
 
@@ -332,15 +333,5 @@ void frmTitleConfig::ShowMessage(const std::wstring& text, const std::wstring& c
 }
 
 std::wstring frmTitleConfig::SystemErrorText(RegStatus code) const {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text =
-        length > 0 ? std::wstring(buffer, length) : L"Error " + std::to_wstring(code) + L".";
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) {
-        text.pop_back();
-    }
-    return text;
+    return DescribeSystemError(code);
 }

@@ -1,4 +1,4 @@
-// Owners for the window system's handles.
+// Owners for Windows handles, one type each.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,12 @@ struct GdiObjectDeleter {
 struct IconDeleter {
     void operator()(HICON icon) const { DestroyIcon(icon); }
 };
+struct KernelHandleDeleter {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+struct LocalMemoryDeleter {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
 struct WindowDeleter {
     void operator()(HWND window) const { DestroyWindow(window); }
 };
@@ -20,6 +26,8 @@ using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDelete
 using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
 using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+using UniqueKernelHandle = std::unique_ptr<void, KernelHandleDeleter>;
+using UniqueLocalMemory = std::unique_ptr<wchar_t, LocalMemoryDeleter>;
 
 // Selects a GDI object into a device context for one scope.
 class ScopedSelect {

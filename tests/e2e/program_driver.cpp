@@ -3,6 +3,20 @@
 #include <cstdint>
 #include <thread>
 
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// The test programs sit one level below the program.
+std::wstring ProgramPath() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path.resize(path.find_last_of(L"\\/"));
+    path.resize(path.find_last_of(L"\\/") + 1);
+    return path + L"ietitlebar.exe";
+}
+
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!condition()) {
@@ -43,12 +57,22 @@ std::vector<ChildInfo> Children(HWND parent) {
     return children;
 }
 
-RunningProgram::RunningProgram(const std::wstring& path) {
+RunningProgram::RunningProgram(const std::wstring& path, const std::wstring& arguments,
+                               const Redirect* redirect) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (redirect != nullptr) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = redirect->out;
+        startup.hStdError = redirect->err;
+    }
     std::wstring commandLine = L"\"" + path + L"\"";
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process_)) {
+    if (!arguments.empty()) {
+        commandLine += L" " + arguments;
+    }
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, redirect != nullptr, 0,
+                        nullptr, nullptr, &startup, &process_)) {
         process_ = {};
     }
 }

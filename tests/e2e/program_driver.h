@@ -10,6 +10,13 @@
 #include <string>
 #include <vector>
 
+// Whether this process runs under Wine: the suites that start the real
+// program write the real registry, so they run only in Wine's test prefix.
+bool UnderWine();
+
+// The program under test, at the top of the build folder.
+std::wstring ProgramPath();
+
 // Polls `condition` until it holds or `timeout` passes.
 bool WaitFor(const std::function<bool()>& condition,
              std::chrono::milliseconds timeout = std::chrono::seconds(20));
@@ -39,9 +46,18 @@ struct MessageBoxInfo {
     bool hasIcon;
 };
 
+// Standard handles for a program that a script starts.
+struct Redirect {
+    HANDLE out;
+    HANDLE err;
+};
+
 class RunningProgram {
 public:
-    explicit RunningProgram(const std::wstring& path);
+    // Starts `path` with `arguments`, its standard output and error going
+    // where `redirect` says when it is given.
+    explicit RunningProgram(const std::wstring& path, const std::wstring& arguments = {},
+                            const Redirect* redirect = nullptr);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;

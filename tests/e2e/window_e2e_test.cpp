@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "program_driver.h"
+#include "title_values.h"
 
 namespace {
 
@@ -20,74 +21,6 @@ using namespace std::string_literals;
 using namespace std::chrono_literals;
 
 constexpr wchar_t kCaption[] = L"Reset Microsoft Internet Explorer Titlebar";
-constexpr wchar_t kKey[] = L"Software\\Microsoft\\Internet Explorer\\Main";
-constexpr wchar_t kValue[] = L"Window Title";
-constexpr wchar_t kFallback[] = L"Microsoft Internet Explorer";
-
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-// The program sits at the top of the build folder, one level above this one.
-std::wstring ProgramPath() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self);
-    path.resize(path.find_last_of(L"\\/"));
-    path.resize(path.find_last_of(L"\\/") + 1);
-    return path + L"ietitlebar.exe";
-}
-
-// --- the registry of the test prefix -------------------------------------
-
-struct Stored {
-    DWORD type;
-    std::wstring text;  // the data as UTF-16, NULs included
-    friend bool operator==(const Stored&, const Stored&) = default;
-};
-
-void PrintTo(const Stored& stored, std::ostream* out) {
-    *out << "type " << stored.type << ", " << stored.text.size() << " chars";
-}
-
-std::optional<Stored> ReadTitle(HKEY root) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    std::optional<Stored> stored;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExW(key, kValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        std::wstring text(size / sizeof(wchar_t), L'\0');
-        if (RegQueryValueExW(key, kValue, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
-                             &size) == ERROR_SUCCESS) {
-            text.resize(size / sizeof(wchar_t));
-            stored = Stored{type, text};
-        }
-    }
-    RegCloseKey(key);
-    return stored;
-}
-
-// Stores exactly `text` (NULs included); a non-NUL character follows the
-// counted data, so that no terminator is added.
-void SeedTitle(HKEY root, DWORD type, std::wstring text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(root, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const auto bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    text += L'Z';
-    EXPECT_EQ(
-        RegSetValueExW(key, kValue, 0, type, reinterpret_cast<const BYTE*>(text.data()), bytes),
-        ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-void ClearTitles() {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue);
-}
 
 // --- the expected window, at any DPI --------------------------------------
 
@@ -405,14 +338,8 @@ INSTANTIATE_TEST_SUITE_P(Titles, WindowOk, testing::ValuesIn(kOkCases),
                          });
 
 TEST_F(WindowE2E, AFailedWriteIsReportedAndTheWindowComesBack) {
-    // A lasting key cannot be made below a volatile one.
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer");
-    HKEY volatileKey = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer", 0, nullptr,
-                        REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &volatileKey, nullptr),
-        ERROR_SUCCESS);
-    RegCloseKey(volatileKey);
+    const UnwritableUserTitle unwritable;
+    ASSERT_TRUE(unwritable.Active());
 
     ASSERT_NO_FATAL_FAILURE(Start());
     Press(Control(kOk));
@@ -430,7 +357,6 @@ TEST_F(WindowE2E, AFailedWriteIsReportedAndTheWindowComesBack) {
 
     Press(Control(kCancel));
     ExpectExitWith(0);
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer");
 }
 
 TEST_F(WindowE2E, TextThatCannotBeStoredIsReportedAndNotWritten) {

@@ -1,0 +1,34 @@
+// The program's command line: what a script asks of it, read without any
+// Windows call so that the rules can be tested anywhere.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class Action {
+    kWindow,      // no arguments: the window
+    kHelp,        // /? or /help
+    kGet,         // /get
+    kDefault,     // /default
+    kSet,         // /set TEXT
+    kReset,       // /reset
+    kUsageError,  // anything else
+};
+
+struct Command {
+    Action action = Action::kWindow;
+    std::wstring text;  // the title for kSet; what is wrong for kUsageError
+    friend bool operator==(const Command&, const Command&) = default;
+};
+
+// Splits the arguments that follow the program's name the way the C runtime
+// does: blanks and tabs separate them, double quotes group them, `""`
+// inside quotes is one quote, and backslashes escape only a quote.
+std::vector<std::wstring> SplitCommandLine(std::wstring_view arguments);
+
+// What the arguments that follow the program's name ask for.
+Command ParseCommandLine(std::wstring_view arguments);
+
+// Every switch and the exit codes, CR LF line ends included.
+std::wstring_view UsageText();

@@ -1,0 +1,91 @@
+#include "std_streams.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "system_error_text.h"
+
+namespace {
+
+bool IsConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) != FALSE;
+}
+
+// Console writes go in pieces: older consoles refuse large ones.
+void WriteConsoleText(HANDLE console, std::wstring_view text) {
+    constexpr std::size_t kPiece = 8192;
+    while (!text.empty()) {
+        const auto piece = static_cast<DWORD>(std::min(text.size(), kPiece));
+        DWORD written = 0;
+        if (!WriteConsoleW(console, text.data(), piece, &written, nullptr) || written == 0) {
+            return;
+        }
+        text.remove_prefix(written);
+    }
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    // A command line holds at most 32767 characters, far below this bound.
+    const int length =
+        static_cast<int>(std::min<std::size_t>(text.size(), std::numeric_limits<int>::max() / 4));
+    const int needed =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(needed, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), needed, nullptr, nullptr);
+    return utf8;
+}
+
+// A file or pipe takes UTF-8; a reader that has gone away ends the writing.
+void WriteFileText(HANDLE file, std::wstring_view text) {
+    const std::string utf8 = ToUtf8(text);
+    std::string_view rest = utf8;
+    while (!rest.empty()) {
+        DWORD written = 0;
+        const auto piece = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 20));
+        if (!WriteFile(file, rest.data(), piece, &written, nullptr) || written == 0) {
+            return;
+        }
+        rest.remove_prefix(written);
+    }
+}
+
+}  // namespace
+
+std::wstring StdStreams::SystemErrorText(RegStatus code) const {
+    return DescribeSystemError(code);
+}
+
+void StdStreams::Write(DWORD stream, std::wstring_view text) {
+    const HANDLE handle = GetStdHandle(stream);
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+        if (IsConsole(handle)) {
+            WriteConsoleText(handle, text);
+        } else {
+            WriteFileText(handle, text);
+        }
+    } else if (const HANDLE console = ParentConsole(); console != nullptr) {
+        WriteConsoleText(console, text);
+    }
+}
+
+// A window program has no console of its own; it borrows the one of the
+// process that started it, when there is one.
+HANDLE StdStreams::ParentConsole() {
+    if (!attachTried_) {
+        attachTried_ = true;
+        if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+            const HANDLE console =
+                CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (console != INVALID_HANDLE_VALUE) {
+                console_.reset(console);
+            }
+        }
+    }
+    return console_.get();
+}

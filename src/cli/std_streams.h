@@ -1,0 +1,23 @@
+// The command line's output: the standard streams when a script redirects
+// them, otherwise the console of the process that started the program.
+// Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include "command_runner.h"
+#include "win_handles.h"
+
+class StdStreams final : public CommandOutput {
+public:
+    void Out(std::wstring_view text) override { Write(STD_OUTPUT_HANDLE, text); }
+    void Err(std::wstring_view text) override { Write(STD_ERROR_HANDLE, text); }
+    std::wstring SystemErrorText(RegStatus code) const override;
+
+private:
+    void Write(DWORD stream, std::wstring_view text);
+    HANDLE ParentConsole();
+
+    bool attachTried_ = false;
+    UniqueKernelHandle console_;
+};

@@ -1,0 +1,81 @@
+// The administrator's kit agrees with itself and with the tool: the
+// template names only what its language file defines, and the template and
+// the example .reg file write the value the tool reads.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "title_settings.h"
+
+namespace {
+
+std::string ReadFile(const std::string& name) {
+    std::ifstream file(std::string(DEPLOY_DIR) + "/" + name, std::ios::binary);
+    EXPECT_TRUE(file) << name;
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::set<std::string> Captures(const std::string& text, const std::string& pattern) {
+    std::set<std::string> found;
+    const std::regex re(pattern);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator();
+         ++it) {
+        found.insert((*it)[1].str());
+    }
+    return found;
+}
+
+// The kit's texts are ASCII where they name the key and value.
+std::string Narrow(std::wstring_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+// A .reg file as Registry Editor writes it: UTF-16 LE after a byte-order
+// mark; only its ASCII characters are kept here.
+std::string AsciiOfUtf16(const std::string& bytes) {
+    std::string ascii;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        if (bytes[i + 1] == 0 && static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ascii += bytes[i];
+        }
+    }
+    return ascii;
+}
+
+TEST(AdministrativeTemplate, NamesOnlyWhatItsLanguageFileDefines) {
+    const std::string admx = ReadFile("ietitlebar.admx");
+    const std::string adml = ReadFile("en-US/ietitlebar.adml");
+    const auto strings = Captures(admx, R"(\$\(string\.(\w+)\))");
+    const auto presentations = Captures(admx, R"(\$\(presentation\.(\w+)\))");
+    EXPECT_FALSE(strings.empty());
+    EXPECT_FALSE(presentations.empty());
+    EXPECT_EQ(strings, Captures(adml, R"(<string id="(\w+)\")"));
+    EXPECT_EQ(presentations, Captures(adml, R"(<presentation id="(\w+)\")"));
+    EXPECT_EQ(Captures(admx, R"(<text id="(\w+)\")"), Captures(adml, R"(refId="(\w+)\")"));
+}
+
+TEST(AdministrativeTemplate, WritesThePerUserTitleTheToolReads) {
+    const std::string admx = ReadFile("ietitlebar.admx");
+    EXPECT_EQ(Captures(admx, R"(class="(\w+)\")"), std::set<std::string>{"User"});
+    EXPECT_EQ(Captures(admx, R"(key="([^"]*)\")"), std::set<std::string>{Narrow(kTitleKeyPath)});
+    EXPECT_EQ(Captures(admx, R"(valueName="([^"]*)\")"),
+              std::set<std::string>{Narrow(kTitleValueName)});
+}
+
+TEST(ExampleRegFile, IsUtf16AndSetsThePerUserTitle) {
+    const std::string bytes = ReadFile("window-title.reg");
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    const std::string text = AsciiOfUtf16(bytes);
+    EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u);
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\" + Narrow(kTitleKeyPath) + "]\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\"" + Narrow(kTitleValueName) + "\"=\""), std::string::npos);
+}
+
+}  // namespace

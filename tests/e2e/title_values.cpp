@@ -1,0 +1,65 @@
+#include "title_values.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr wchar_t kBrowserKey[] = L"Software\\Microsoft\\Internet Explorer";
+
+}  // namespace
+
+void PrintTo(const Stored& stored, std::ostream* out) {
+    *out << "type " << stored.type << ", " << stored.text.size() << " chars";
+}
+
+std::optional<Stored> ReadTitle(HKEY root) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::optional<Stored> stored;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, kValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::wstring text(size / sizeof(wchar_t), L'\0');
+        if (RegQueryValueExW(key, kValue, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                             &size) == ERROR_SUCCESS) {
+            text.resize(size / sizeof(wchar_t));
+            stored = Stored{type, text};
+        }
+    }
+    RegCloseKey(key);
+    return stored;
+}
+
+void SeedTitle(HKEY root, DWORD type, std::wstring text) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const auto bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    text += L'Z';
+    EXPECT_EQ(
+        RegSetValueExW(key, kValue, 0, type, reinterpret_cast<const BYTE*>(text.data()), bytes),
+        ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void ClearTitles() {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue);
+}
+
+UnwritableUserTitle::UnwritableUserTitle() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kBrowserKey);
+    HKEY key = nullptr;
+    active_ = RegCreateKeyExW(HKEY_CURRENT_USER, kBrowserKey, 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS;
+    if (active_) {
+        RegCloseKey(key);
+    }
+}
+
+UnwritableUserTitle::~UnwritableUserTitle() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kBrowserKey);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kBrowserKey);
+}

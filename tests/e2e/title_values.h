@@ -1,0 +1,45 @@
+// The browser title values of the test prefix, read and seeded with the
+// wide registry functions, apart from the program under test.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+inline constexpr wchar_t kKey[] = L"Software\\Microsoft\\Internet Explorer\\Main";
+inline constexpr wchar_t kValue[] = L"Window Title";
+inline constexpr wchar_t kFallback[] = L"Microsoft Internet Explorer";
+
+struct Stored {
+    DWORD type;
+    std::wstring text;  // the data as UTF-16, NULs included
+    friend bool operator==(const Stored&, const Stored&) = default;
+};
+
+void PrintTo(const Stored& stored, std::ostream* out);
+
+std::optional<Stored> ReadTitle(HKEY root);
+
+// Stores exactly `text` (NULs included); a non-NUL character follows the
+// counted data, so that no terminator is added.
+void SeedTitle(HKEY root, DWORD type, std::wstring text);
+
+// Removes both titles.
+void ClearTitles();
+
+// Makes the per-user title unwritable for one scope: a lasting key cannot
+// be made below a volatile one.
+class UnwritableUserTitle {
+public:
+    UnwritableUserTitle();
+    ~UnwritableUserTitle();
+    UnwritableUserTitle(const UnwritableUserTitle&) = delete;
+    UnwritableUserTitle& operator=(const UnwritableUserTitle&) = delete;
+
+    bool Active() const { return active_; }
+
+private:
+    bool active_ = false;
+};
