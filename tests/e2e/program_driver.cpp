@@ -7,14 +7,17 @@ bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-// The test programs sit one level below the program.
-std::wstring ProgramPath() {
+std::wstring BuildFolder() {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self);
     path.resize(path.find_last_of(L"\\/"));
     path.resize(path.find_last_of(L"\\/") + 1);
-    return path + L"ietitlebar.exe";
+    return path;
+}
+
+std::wstring ProgramPath() {
+    return BuildFolder() + L"ietitlebar.exe";
 }
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -14,6 +14,10 @@
 // program write the real registry, so they run only in Wine's test prefix.
 bool UnderWine();
 
+// The build folder, with a trailing backslash: the test programs sit one
+// level below it.
+std::wstring BuildFolder();
+
 // The program under test, at the top of the build folder.
 std::wstring ProgramPath();
 

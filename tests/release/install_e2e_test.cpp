@@ -1,0 +1,233 @@
+// The per-user MSI under Wine's own msiexec: install without elevation, use,
+// upgrade, refuse a downgrade, and remove without a trace, never touching
+// the user's browser title.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "program_driver.h"
+#include "title_values.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+constexpr wchar_t kCaption[] = L"Reset Microsoft Internet Explorer Titlebar";
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr wchar_t kOwnKey[] = L"Software\\Tavrelin\\ietitlebar";
+constexpr DWORD kInstallFailure = 1603;  // ERROR_INSTALL_FAILURE
+
+struct Package {
+    std::wstring path;
+    std::wstring version;
+    std::wstring productCode;
+};
+
+const Package& Release() {
+    static const Package package{BuildFolder() + L"release-test\\dist\\" TITLEBAR_RELEASE_MSI,
+                                 TITLEBAR_VERSION, TITLEBAR_PRODUCT_CODE};
+    return package;
+}
+
+const Package& Newer() {
+    static const Package package{BuildFolder() + L"tests\\upgrade\\" TITLEBAR_NEWER_MSI,
+                                 TITLEBAR_NEWER_VERSION, TITLEBAR_NEWER_PRODUCT_CODE};
+    return package;
+}
+
+std::wstring Environment(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
+    return std::wstring(value, length < MAX_PATH ? length : 0);
+}
+
+std::wstring UserProgramsFolder() {
+    return Environment(L"LOCALAPPDATA") + L"\\Programs";
+}
+std::wstring InstallFolder() {
+    return UserProgramsFolder() + L"\\ietitlebar";
+}
+std::wstring Shortcut() {
+    return Environment(L"APPDATA") + L"\\Microsoft\\Windows\\Start Menu\\Programs\\" + kCaption +
+           L".lnk";
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* name) {
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    return value;
+}
+
+// An installed product's Apps & features entry. Windows keeps a per-user
+// product's under HKCU; Wine 8 keeps every product's under HKLM.
+struct Entry {
+    std::wstring name, publisher, version;
+};
+
+std::optional<Entry> AppsEntry(const std::wstring& productCode) {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const std::wstring key = kUninstallKey + productCode;
+        if (KeyExists(root, key)) {
+            return Entry{ReadString(root, key, L"DisplayName"), ReadString(root, key, L"Publisher"),
+                         ReadString(root, key, L"DisplayVersion")};
+        }
+    }
+    return std::nullopt;
+}
+
+// Every Apps & features entry named ietitlebar, by version.
+std::vector<std::wstring> InstalledVersions() {
+    std::vector<std::wstring> versions;
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY uninstall = nullptr;
+        if (RegOpenKeyExW(root, kUninstallKey, 0, KEY_READ, &uninstall) != ERROR_SUCCESS) {
+            continue;
+        }
+        wchar_t name[256];
+        DWORD length = 256;
+        for (DWORD i = 0; RegEnumKeyExW(uninstall, i, name, &length, nullptr, nullptr, nullptr,
+                                        nullptr) == ERROR_SUCCESS;
+             ++i, length = 256) {
+            const std::wstring key = std::wstring(kUninstallKey) + name;
+            if (ReadString(root, key, L"DisplayName") == L"ietitlebar") {
+                versions.push_back(ReadString(root, key, L"DisplayVersion"));
+            }
+        }
+        RegCloseKey(uninstall);
+    }
+    return versions;
+}
+
+// The installer's key for a product: its code "{...}" packed as Windows
+// Installer packs it, the first three groups reversed and every byte of the
+// last two with its digits swapped.
+std::wstring PackedCode(const std::wstring& code) {
+    const auto reversed = [](std::wstring text) {
+        std::reverse(text.begin(), text.end());
+        return text;
+    };
+    std::wstring packed =
+        reversed(code.substr(1, 8)) + reversed(code.substr(10, 4)) + reversed(code.substr(15, 4));
+    const std::wstring rest = code.substr(20, 4) + code.substr(25, 12);
+    for (std::size_t i = 0; i < rest.size(); i += 2) {
+        packed += rest[i + 1];
+        packed += rest[i];
+    }
+    return packed;
+}
+
+std::wstring ProductIcon(const std::wstring& productCode) {
+    return ReadString(HKEY_CURRENT_USER,
+                      L"Software\\Microsoft\\Installer\\Products\\" + PackedCode(productCode),
+                      L"ProductIcon");
+}
+
+// Runs msiexec quietly, as an unelevated user would from a script.
+DWORD Msiexec(const std::wstring& action, const Package& package) {
+    std::wstring commandLine = L"msiexec.exe " + action + L" \"" + package.path + L"\" /qn";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return GetLastError();
+    }
+    WaitForSingleObject(process.hProcess, 120'000);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+class Installer : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!UnderWine()) {
+            GTEST_SKIP() << "installs into the user's profile: run only in Wine's test prefix";
+        }
+        ASSERT_TRUE(Exists(Release().path)) << "no release: the release fixture makes it";
+        ASSERT_TRUE(Exists(Newer().path));
+        ClearTitles();
+        // A title another program stored without its terminator.
+        ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Mine, as I left it"));
+        titleBefore_ = ReadTitle(HKEY_CURRENT_USER);
+        programsFolderBefore_ = Exists(UserProgramsFolder());
+    }
+    void TearDown() override { ClearTitles(); }
+
+    void ExpectNoTrace() {
+        EXPECT_FALSE(Exists(InstallFolder()));
+        EXPECT_EQ(Exists(UserProgramsFolder()), programsFolderBefore_);
+        EXPECT_FALSE(Exists(Shortcut()));
+        EXPECT_EQ(AppsEntry(Release().productCode), std::nullopt);
+        EXPECT_EQ(AppsEntry(Newer().productCode), std::nullopt);
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kOwnKey));
+        EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), titleBefore_);
+    }
+
+    std::optional<Stored> titleBefore_;
+    bool programsFolderBefore_ = false;
+};
+
+TEST_F(Installer, InstallsRunsAndRemovesWithoutATrace) {
+    ASSERT_EQ(Msiexec(L"/i", Release()), 0u);
+    for (const wchar_t* file : {L"ietitlebar.exe", L"LICENSE.txt", L"README.txt"}) {
+        EXPECT_TRUE(Exists(InstallFolder() + L"\\" + file)) << file;
+    }
+    EXPECT_TRUE(Exists(Shortcut()));
+    const auto entry = AppsEntry(Release().productCode);
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->name, L"ietitlebar");
+    EXPECT_EQ(entry->publisher, L"Tavrelin");
+    EXPECT_EQ(entry->version, Release().version);
+    EXPECT_TRUE(Exists(ProductIcon(Release().productCode)));
+
+    {
+        RunningProgram program(InstallFolder() + L"\\ietitlebar.exe");
+        const HWND window = program.WaitForWindow(kCaption);
+        ASSERT_NE(window, nullptr) << "the installed program showed no window";
+        PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
+    }
+
+    ASSERT_EQ(Msiexec(L"/x", Release()), 0u);
+    ExpectNoTrace();
+}
+
+TEST_F(Installer, UpgradesInPlaceAndRefusesADowngrade) {
+    ASSERT_EQ(Msiexec(L"/i", Release()), 0u);
+    ASSERT_EQ(Msiexec(L"/i", Newer()), 0u);
+    EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{Newer().version});
+
+    EXPECT_EQ(Msiexec(L"/i", Release()), kInstallFailure);
+    EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{Newer().version});
+    EXPECT_TRUE(Exists(InstallFolder() + L"\\ietitlebar.exe"));
+
+    ASSERT_EQ(Msiexec(L"/x", Newer()), 0u);
+    ExpectNoTrace();
+}
+
+}  // namespace
