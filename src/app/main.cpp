@@ -6,12 +6,14 @@
 #include <commctrl.h>
 
 #include <optional>
+#include <string>
 
 #include "command_line.h"
 #include "command_runner.h"
 #include "frm_title_config.h"
 #include "handler_guard.h"
 #include "std_streams.h"
+#include "system_error_text.h"
 #include "win_registry.h"
 
 static_assert(frmTitleConfig::kExitUnhandledError == exit_code::kUnexpected);
@@ -19,12 +21,16 @@ static_assert(frmTitleConfig::kExitUnhandledError == exit_code::kUnexpected);
 namespace {
 
 int RunWindow(HINSTANCE instance) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     frmTitleConfig form(SystemRegistry());
-    if (!form.Load(instance)) {
-        ShowUnhandledError(nullptr, "the window could not be created");
+    if (const DWORD error = form.Load(instance); error != ERROR_SUCCESS) {
+        if (!form.ErrorShown()) {
+            const std::wstring text = L"The window could not be created.\n\n" +
+                                      DescribeSystemError(static_cast<RegStatus>(error));
+            MessageBoxW(nullptr, text.c_str(), layout::kCaption, MB_OK | MB_ICONERROR);
+        }
         return frmTitleConfig::kExitUnhandledError;
     }
     form.ShowCentred();

@@ -12,7 +12,8 @@ public:
     explicit ScopedKey(RegistryApi& api) : api_(api) {}
     ~ScopedKey() {
         if (key_ != 0) {
-            api_.RegCloseKey(key_);
+            // A key that will not close is no failure of the read or write.
+            static_cast<void>(api_.RegCloseKey(key_));
         }
     }
     ScopedKey(const ScopedKey&) = delete;
@@ -57,13 +58,27 @@ std::wstring ReadString(Registry registry, RegRoot root, std::wstring_view keyPa
 
     // The second query reports how many bytes it really copied: the first
     // count may be an upper bound, and the value may have shrunk in between.
-    std::vector<std::uint8_t> buffer(size);
-    std::uint32_t scratchType = reg_type::kNone;
-    if (registry.api.RegQueryValueExA(key.Get(), name->c_str(), 0, scratchType, buffer.data(),
-                                      size) != reg_status::kSuccess) {
-        return std::wstring(defaultText);
+    // It may also be too small: Windows reports a string's UTF-16 size,
+    // which its UTF-8 code page can exceed (Wine reports the exact size, so
+    // only the in-memory registry takes this path in tests). A query that
+    // says so tells the size it needs, and is tried again, a few times.
+    constexpr int kQueries = 4;
+    std::vector<std::uint8_t> buffer;
+    for (int query = 1;; ++query) {
+        buffer.resize(size);
+        std::uint32_t scratchType = reg_type::kNone;
+        std::uint32_t copied = size;
+        const RegStatus status = registry.api.RegQueryValueExA(key.Get(), name->c_str(), 0,
+                                                               scratchType, buffer.data(), copied);
+        if (status == reg_status::kSuccess) {
+            size = std::min<std::uint32_t>(copied, size);
+            break;
+        }
+        if (status != reg_status::kMoreData || copied <= size || query == kQueries) {
+            return std::wstring(defaultText);
+        }
+        size = copied;
     }
-    size = std::min<std::uint32_t>(size, static_cast<std::uint32_t>(buffer.size()));
 
     auto text = registry.ansi.FromAnsi(
         std::string_view(reinterpret_cast<const char*>(buffer.data()), size));

@@ -3,7 +3,8 @@
 // also runs against an in-memory registry.
 //
 // Error contract: every operation returns a Win32 status, 0 on success. An
-// out-parameter is left untouched when the operation fails.
+// out-parameter is left untouched when the operation fails, but for the one
+// exception RegQueryValueExA names.
 #pragma once
 
 #include <cstdint>
@@ -52,28 +53,33 @@ public:
     virtual ~RegistryApi() = default;
 
     // Opens an existing key. On failure `key` is left as it was.
-    virtual RegStatus RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) = 0;
+    [[nodiscard]] virtual RegStatus RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) = 0;
 
     // With no `data`, sets `type` and `byteCount` to the stored type and size
-    // (a string's size counts its NUL where one is stored). With `data` of
-    // `byteCount` bytes, also copies the data and sets `byteCount` to the
-    // number copied. Fails without touching `type` or `byteCount` on key 0 or
-    // an absent value.
-    virtual RegStatus RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
-                                       std::uint32_t& type, std::uint8_t* data,
-                                       std::uint32_t& byteCount) = 0;
+    // (a string's size counts its NUL where one is stored). That size may be
+    // too small: Windows reports a string's UTF-16 size, which the UTF-8
+    // code page can exceed. With `data` of `byteCount` bytes, also copies the
+    // data and sets `byteCount` to the number copied; when they do not fit,
+    // fails with kMoreData and sets `byteCount` to the size needed. Fails
+    // without touching `type` or `byteCount` on key 0 or an absent value.
+    [[nodiscard]] virtual RegStatus RegQueryValueExA(RegKey key, const char* valueName,
+                                                     std::uint32_t reserved, std::uint32_t& type,
+                                                     std::uint8_t* data,
+                                                     std::uint32_t& byteCount) = 0;
 
     // Opens a key, creating it and every missing key on its path. On failure
     // `key` is left as it was.
-    virtual RegStatus RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) = 0;
+    [[nodiscard]] virtual RegStatus RegCreateKeyA(RegRoot root, const char* keyPath,
+                                                  RegKey& key) = 0;
 
     // Creates or replaces a value with exactly `byteCount` bytes of `data`.
-    virtual RegStatus RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
-                                     std::uint32_t type, const std::uint8_t* data,
-                                     std::uint32_t byteCount) = 0;
+    [[nodiscard]] virtual RegStatus RegSetValueExA(RegKey key, const char* valueName,
+                                                   std::uint32_t reserved, std::uint32_t type,
+                                                   const std::uint8_t* data,
+                                                   std::uint32_t byteCount) = 0;
 
     // Releases a key from RegOpenKeyA or RegCreateKeyA; fails on key 0.
-    virtual RegStatus RegCloseKey(RegKey key) = 0;
+    [[nodiscard]] virtual RegStatus RegCloseKey(RegKey key) = 0;
 
 protected:
     RegistryApi() = default;

@@ -9,6 +9,26 @@
 #include <windows.h>
 
 #include <limits>
+#include <type_traits>
+
+// The store names these codes without the SDK's headers.
+static_assert(reg_status::kSuccess == ERROR_SUCCESS);
+static_assert(reg_status::kFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(reg_status::kAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(reg_status::kInvalidHandle == ERROR_INVALID_HANDLE);
+static_assert(reg_status::kOutOfMemory == ERROR_OUTOFMEMORY);
+static_assert(reg_status::kInvalidParameter == ERROR_INVALID_PARAMETER);
+static_assert(reg_status::kMoreData == ERROR_MORE_DATA);
+static_assert(reg_status::kChildMustBeVolatile == ERROR_CHILD_MUST_BE_VOLATILE);
+static_assert(reg_type::kNone == REG_NONE);
+static_assert(reg_type::kSz == REG_SZ);
+static_assert(reg_type::kExpandSz == REG_EXPAND_SZ);
+static_assert(reg_type::kBinary == REG_BINARY);
+static_assert(reg_type::kDword == REG_DWORD);
+static_assert(reg_type::kMultiSz == REG_MULTI_SZ);
+static_assert(std::is_same_v<RegStatus, std::int32_t> && sizeof(LSTATUS) == sizeof(RegStatus));
+// The SDK's roots are casts that no constant expression can compare;
+// ToHkey maps each root to the SDK's own handle instead.
 
 namespace {
 
@@ -53,6 +73,8 @@ RegStatus WinRegistryApi::RegQueryValueExA(RegKey key, const char* valueName,
         ::RegQueryValueExA(ToHkey(key), valueName, nullptr, &gotType, data, &gotCount);
     if (status == ERROR_SUCCESS) {
         type = gotType;
+        byteCount = gotCount;
+    } else if (status == ERROR_MORE_DATA && data != nullptr) {
         byteCount = gotCount;
     }
     return status;

@@ -37,6 +37,30 @@ ControlClass ClassOf(layout::Kind kind) {
     return {WC_STATICW, 0, 0};
 }
 
+// Work the first paint does not need, posted once the window shows.
+constexpr UINT kAfterShown = WM_APP + 1;
+
+DWORD LastError() {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_INTERNAL_ERROR;
+}
+
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+int TwipsToPixels(int twips, UINT dpi) {
+    return MulDiv(twips, static_cast<int>(dpi), layout::kTwipsPerInch);
+}
+
+HICON LoadIconAt(HINSTANCE instance, int id, int size) {
+    return static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+}
+
 }  // namespace
 
 void ShowUnhandledError(HWND owner, const char* what) noexcept {
@@ -56,30 +80,31 @@ frmTitleConfig::~frmTitleConfig() {
     }
 }
 
-bool frmTitleConfig::Load(HINSTANCE instance) {
+DWORD frmTitleConfig::Load(HINSTANCE instance) {
     instance_ = instance;
-    bigIcon_.reset(static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    // The icons are set per window, at its DPI.
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = bigIcon_.get();
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0) {
-        return false;
+        return LastError();
     }
     owner_.reset(CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                  instance, nullptr));
+    if (!owner_) {
+        return LastError();
+    }
     window_ = CreateWindowExW(kExStyle, kClassName, layout::kCaption, kStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, 0, 0, owner_.get(), nullptr, instance, this);
     if (window_ == nullptr) {
-        return false;
+        return createError_ != ERROR_SUCCESS ? createError_ : LastError();
     }
     Form_Load(*this, registry_);
-    return !failed_;
+    return failed_ ? ERROR_INTERNAL_ERROR : ERROR_SUCCESS;
 }
 
 void frmTitleConfig::ShowCentred() {
@@ -96,6 +121,7 @@ void frmTitleConfig::ShowCentred() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     lastFocus_ = Control(layout::kText1);
     Show();
+    PostMessageW(window_, kAfterShown, 0, 0);
 }
 
 bool frmTitleConfig::PreTranslateMessage(MSG& message) {
@@ -131,7 +157,12 @@ void frmTitleConfig::ReportUnhandledError(const char* what) noexcept {
 LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            CreateControls();
+            // A window without all its controls is not made at all.
+            createError_ = CreateControls();
+            return createError_ == ERROR_SUCCESS ? 0 : -1;
+        case kAfterShown:
+            CreateTooltip();
+            ApplyBigIcon(dpi_);
             return 0;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -146,12 +177,19 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
         case WM_ACTIVATE:
             OnActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
+        case WM_GETDPISCALEDSIZE:
+            return OnGetDpiScaledSize(static_cast<UINT>(wParam), *reinterpret_cast<SIZE*>(lParam));
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_SYSCOLORCHANGE:
+            OnColoursChanged();
+            break;
         case WM_SETTINGCHANGE:
         case WM_THEMECHANGED:
+            OnColoursChanged();
             ApplyLayout(dpi_);
+            FitFrameToClient();
             break;
         case WM_CLOSE:
             Unload();
@@ -169,17 +207,34 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void frmTitleConfig::CreateControls() {
+DWORD frmTitleConfig::CreateControls() {
     for (const layout::Control& control : layout::kControls) {
         const ControlClass kind = ClassOf(control.kind);
-        CreateWindowExW(kind.exStyle, kind.className, control.text,
-                        WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, window_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_,
-                        nullptr);
+        if (CreateWindowExW(kind.exStyle, kind.className, control.text,
+                            WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, window_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_,
+                            nullptr) == nullptr) {
+            return LastError();
+        }
     }
     // The edit control's default limit is about 32K characters.
     SendMessageW(Control(layout::kText1), EM_SETLIMITTEXT, 0, 0);
+    highContrast_ = HighContrastOn();
+    ApplyLayout(GetDpiForWindow(window_));
+    const SIZE frame = FrameSize(dpi_);
+    SetWindowPos(window_, nullptr, 0, 0, frame.cx, frame.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitFrameToClient();
+    return ERROR_SUCCESS;
+}
 
+// The About button's tooltip; the first paint does not need it.
+void frmTitleConfig::CreateTooltip() {
+    if (tooltip_ != nullptr) {
+        return;
+    }
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
     tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                window_, nullptr, instance_, nullptr);
     TTTOOLINFOW tool{};
@@ -189,45 +244,83 @@ void frmTitleConfig::CreateControls() {
     tool.uId = reinterpret_cast<UINT_PTR>(Control(layout::kCommand3));
     tool.lpszText = const_cast<wchar_t*>(layout::kAboutName);
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-
-    ApplyLayout(GetDpiForWindow(window_));
 }
 
 int frmTitleConfig::ToPixels(int twips) const {
-    return MulDiv(twips, static_cast<int>(dpi_), layout::kTwipsPerInch);
+    return TwipsToPixels(twips, dpi_);
 }
 
 void frmTitleConfig::ApplyLayout(UINT dpi) {
     dpi_ = dpi;
+    ApplyFont(dpi);
+    for (const layout::Control& control : layout::kControls) {
+        SetWindowPos(Control(control.id), nullptr, ToPixels(control.box.left),
+                     ToPixels(control.box.top), ToPixels(control.box.width),
+                     ToPixels(control.box.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ApplyIcons(dpi);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+// Every control takes the new font before the old one is deleted.
+void frmTitleConfig::ApplyFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+        return;
+    }
+    UniqueFont font(CreateFontIndirectW(&metrics.lfMessageFont));
+    if (!font) {
+        return;
     }
     for (const layout::Control& control : layout::kControls) {
-        const HWND child = Control(control.id);
-        SetWindowPos(child, nullptr, ToPixels(control.box.left), ToPixels(control.box.top),
-                     ToPixels(control.box.width), ToPixels(control.box.height),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        SendMessageW(Control(control.id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
+    font_ = std::move(font);
+}
 
-    const int iconSize = MulDiv(layout::kAboutIconSize, static_cast<int>(dpi), 96);
-    aboutIcon_.reset(static_cast<HICON>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(IDI_ABOUT), IMAGE_ICON, iconSize, iconSize, 0)));
+// The icons the first paint shows, at the window's DPI; each old icon is
+// destroyed only once its replacement is in place.
+void frmTitleConfig::ApplyIcons(UINT dpi) {
+    UniqueIcon about(LoadIconAt(instance_, IDI_ABOUT,
+                                MulDiv(layout::kAboutIconSize, static_cast<int>(dpi), 96)));
     SendMessageW(Control(layout::kCommand3), BM_SETIMAGE, IMAGE_ICON,
-                 reinterpret_cast<LPARAM>(aboutIcon_.get()));
-    const int small = GetSystemMetricsForDpi(SM_CXSMICON, dpi);
-    smallIcon_.reset(static_cast<HICON>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, small, small, 0)));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+                 reinterpret_cast<LPARAM>(about.get()));
+    aboutIcon_ = std::move(about);
+    UniqueIcon small(LoadIconAt(instance_, IDI_APP, GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    smallIcon_ = std::move(small);
+}
 
-    RECT frame{0, 0, ToPixels(layout::kClientWidth), ToPixels(layout::kClientHeight)};
+// The big icon (Alt+Tab), which the first paint does not show.
+void frmTitleConfig::ApplyBigIcon(UINT dpi) {
+    UniqueIcon big(LoadIconAt(instance_, IDI_APP, GetSystemMetricsForDpi(SM_CXICON, dpi)));
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    bigIcon_ = std::move(big);
+}
+
+// The frame whose client area is the layout's at `dpi`.
+SIZE frmTitleConfig::FrameSize(UINT dpi) const {
+    RECT frame{0, 0, TwipsToPixels(layout::kClientWidth, dpi),
+               TwipsToPixels(layout::kClientHeight, dpi)};
     AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(window_, nullptr, TRUE);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// Makes the client area exactly the layout's, whatever the frame around it
+// measures: Wine keeps its frame at the system's DPI.
+void frmTitleConfig::FitFrameToClient() {
+    RECT frame{};
+    RECT client{};
+    GetWindowRect(window_, &frame);
+    GetClientRect(window_, &client);
+    const int width = ToPixels(layout::kClientWidth);
+    const int height = ToPixels(layout::kClientHeight);
+    if (client.right != width || client.bottom != height) {
+        SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left - client.right + width,
+                     frame.bottom - frame.top - client.bottom + height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void frmTitleConfig::OnCommand(int id, int code) {
@@ -250,8 +343,8 @@ void frmTitleConfig::OnCommand(int id, int code) {
 }
 
 void frmTitleConfig::OnPaint() {
-    PAINTSTRUCT paint{};
-    const HDC dc = BeginPaint(window_, &paint);
+    const PaintScope paint(window_);
+    const HDC dc = paint.Dc();
     const int width = std::max(1, MulDiv(1, static_cast<int>(dpi_), 96));
     for (const layout::Line& line : layout::kLines) {
         const UniquePen pen(CreatePen(PS_SOLID, width, GetSysColor(line.systemColor)));
@@ -259,15 +352,15 @@ void frmTitleConfig::OnPaint() {
         MoveToEx(dc, ToPixels(line.x1), ToPixels(line.y1), nullptr);
         LineTo(dc, ToPixels(line.x2), ToPixels(line.y2));
     }
-    EndPaint(window_, &paint);
 }
 
 LRESULT frmTitleConfig::OnControlColor(UINT message, HDC dc, HWND control) {
     const LRESULT brush = DefWindowProcW(window_, message, reinterpret_cast<WPARAM>(dc),
                                          reinterpret_cast<LPARAM>(control));
-    const int id = GetDlgCtrlID(control);
-    if (id == layout::kLabel3 || id == layout::kText1) {
-        SetTextColor(dc, layout::kDarkBlue);
+    if (const layout::Control* found = layout::FindControl(GetDlgCtrlID(control))) {
+        if (const auto colour = layout::TextColour(*found, highContrast_)) {
+            SetTextColor(dc, *colour);
+        }
     }
     return brush;
 }
@@ -286,10 +379,29 @@ void frmTitleConfig::OnActivate(bool active) {
     }
 }
 
+// High contrast switched on or off, or the system's colours changed: the
+// texts take their colours anew, and the lines theirs at the next paint.
+void frmTitleConfig::OnColoursChanged() {
+    highContrast_ = HighContrastOn();
+    if (tooltip_ != nullptr) {
+        SendMessageW(tooltip_, WM_SYSCOLORCHANGE, 0, 0);
+    }
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Asked before a move to a monitor of another DPI: the frame that holds the
+// layout's client area there.
+BOOL frmTitleConfig::OnGetDpiScaledSize(UINT dpi, SIZE& size) const {
+    size = FrameSize(dpi);
+    return TRUE;
+}
+
 void frmTitleConfig::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyLayout(dpi);
+    ApplyBigIcon(dpi);
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    FitFrameToClient();
 }
 
 void frmTitleConfig::SetLabel3Caption(const std::wstring& text) {

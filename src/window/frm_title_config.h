@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <array>
 #include <string>
 
 #include "form_handlers.h"
@@ -26,7 +25,10 @@ public:
     frmTitleConfig& operator=(const frmTitleConfig&) = delete;
 
     // Creates the hidden window and its controls and runs Form_Load.
-    bool Load(HINSTANCE instance);
+    // Returns 0, or the system's error code for what could not be made.
+    [[nodiscard]] DWORD Load(HINSTANCE instance);
+    // Whether an error has already been shown to the user.
+    bool ErrorShown() const { return failed_; }
     // Shows the window centred on the work area, the focus in Text1.
     void ShowCentred();
     // Lets the dialog manager handle Tab and the like; true when it did.
@@ -38,8 +40,14 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void ReportUnhandledError(const char* what) noexcept;
 
-    void CreateControls();
+    [[nodiscard]] DWORD CreateControls();
+    void CreateTooltip();
     void ApplyLayout(UINT dpi);
+    void ApplyFont(UINT dpi);
+    void ApplyIcons(UINT dpi);
+    void ApplyBigIcon(UINT dpi);
+    SIZE FrameSize(UINT dpi) const;
+    void FitFrameToClient();
     int ToPixels(int twips) const;
     HWND Control(int id) const { return GetDlgItem(window_, id); }
 
@@ -47,6 +55,8 @@ private:
     void OnPaint();
     LRESULT OnControlColor(UINT message, HDC dc, HWND control);
     void OnActivate(bool active);
+    void OnColoursChanged();
+    BOOL OnGetDpiScaledSize(UINT dpi, SIZE& size) const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);
 
     // FormView
@@ -66,9 +76,11 @@ private:
     HWND tooltip_ = nullptr;
     HWND lastFocus_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    bool highContrast_ = false;
     UniqueFont font_;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     UniqueIcon aboutIcon_;
+    DWORD createError_ = ERROR_SUCCESS;
     bool failed_ = false;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace layout {
 
@@ -36,19 +37,22 @@ struct Control {
 // The picture button's accessible name and tooltip.
 inline constexpr wchar_t kAboutName[] = L"About";
 
-// In tab order, which is also the order of creation.
+// In window order, which is the order of creation. Screen readers name an
+// edit box by the static text just before it, so Label1, the question the
+// box answers, comes just before Text1. Labels take no focus: the tab order
+// is Text1, OK, Cancel, About.
 inline constexpr Control kControls[] = {
-    {kLabel1,
-     Kind::kLabel,
-     L"Reset Internet Explorer titlebar caption to the following value in default:",
-     {120, 960, 6015, 255},
-     false},
     {kLabel2,
      Kind::kLabel,
      L"Current caption value of Internet Explorer titlebar (stored in registry):",
      {120, 120, 6015, 255},
      false},
     {kLabel3, Kind::kLabel, L"", {120, 480, 6015, 375}, true},
+    {kLabel1,
+     Kind::kLabel,
+     L"Reset Internet Explorer titlebar caption to the following value in default:",
+     {120, 960, 6015, 255},
+     false},
     {kText1, Kind::kEdit, L"", {120, 1320, 5535, 285}, true},
     {kCommand1, Kind::kButton, L"OK", {5400, 2040, 975, 300}, false},
     {kCommand2, Kind::kButton, L"Cancel", {4320, 2040, 975, 300}, false},
@@ -78,6 +82,26 @@ inline constexpr wchar_t kCaption[] = L"Reset Microsoft Internet Explorer Titleb
 
 // RGB(0, 0, 128) as a COLORREF.
 inline constexpr std::uint32_t kDarkBlue = 0x00800000;
+
+// The text colour a control sets over the system's, if any: dark blue for
+// the two dark-blue controls, except in high contrast, where every text
+// keeps the colours the user chose.
+constexpr std::optional<std::uint32_t> TextColour(const Control& control, bool highContrast) {
+    if (control.darkBlue && !highContrast) {
+        return kDarkBlue;
+    }
+    return std::nullopt;
+}
+
+// The control with this id, or nullptr.
+constexpr const Control* FindControl(int id) {
+    for (const Control& control : kControls) {
+        if (control.id == id) {
+            return &control;
+        }
+    }
+    return nullptr;
+}
 
 // The About picture's size at 96 DPI.
 inline constexpr int kAboutIconSize = 16;

@@ -29,6 +29,22 @@ using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>
 using UniqueKernelHandle = std::unique_ptr<void, KernelHandleDeleter>;
 using UniqueLocalMemory = std::unique_ptr<wchar_t, LocalMemoryDeleter>;
 
+// A window's paint, from BeginPaint to EndPaint.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~PaintScope() { EndPaint(window_, &paint_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+
+    HDC Dc() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
 // Selects a GDI object into a device context for one scope.
 class ScopedSelect {
 public:

@@ -1,6 +1,12 @@
 #include "program_driver.h"
 
+// Defines IID_IAccessible here; without it MinGW's is garbage.
+#include <initguid.h>
+
+#include <oleacc.h>
+
 #include <cstdint>
+#include <iterator>
 #include <thread>
 
 bool UnderWine() {
@@ -227,4 +233,55 @@ std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+void TypeKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    const auto key = [](WORD virtualKey, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = flags;
+        return input;
+    };
+    for (const WORD virtualKey : keys) {
+        inputs.push_back(key(virtualKey, 0));
+    }
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
+        inputs.push_back(key(*it, KEYEVENTF_KEYUP));
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+std::wstring AccessibleName(HWND window) {
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    static_cast<void>(com);
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible)))) {
+        return L"(no accessible object)";
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring text = L"(no name)";
+    if (SUCCEEDED(accessible->get_accName(self, &name)) && name != nullptr) {
+        text.assign(name, SysStringLen(name));
+        SysFreeString(name);
+    }
+    accessible->Release();
+    return text;
+}
+
+RemoteMemory::RemoteMemory(HANDLE process, SIZE_T size)
+    : process_(process),
+      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+
+RemoteMemory::~RemoteMemory() {
+    if (address_ != nullptr) {
+        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
 }

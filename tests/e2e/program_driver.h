@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ public:
     RunningProgram& operator=(const RunningProgram&) = delete;
 
     bool Started() const { return process_.hProcess != nullptr; }
+    HANDLE Process() const { return process_.hProcess; }
     DWORD ProcessId() const { return process_.dwProcessId; }
 
     // The visible top-level window with this caption, once it appears.
@@ -98,3 +100,37 @@ void Press(HWND button);
 void Dismiss(const MessageBoxInfo& box);
 // Sends a key press to a window through the program's message loop.
 void PostKey(HWND window, UINT virtualKey);
+// Types keys as the keyboard does, to the window in the foreground: each
+// pressed in turn, then all released in reverse (Shift+Tab is {VK_SHIFT,
+// VK_TAB}).
+void TypeKeys(std::initializer_list<WORD> keys);
+
+// What a screen reader reads as a window's name, through the accessibility
+// interface.
+std::wstring AccessibleName(HWND window);
+
+// A block of memory in another process, for the messages whose lParam
+// points at data the system does not carry across processes.
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, SIZE_T size);
+    ~RemoteMemory();
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+    template <class T>
+    bool Write(const T& value) {
+        return WriteProcessMemory(process_, address_, &value, sizeof value, nullptr) != FALSE;
+    }
+    template <class T>
+    T Read() const {
+        T value{};
+        ReadProcessMemory(process_, address_, &value, sizeof value, nullptr);
+        return value;
+    }
+
+private:
+    HANDLE process_;
+    void* address_;
+};

@@ -30,19 +30,22 @@ struct ExpectedControl {
     int left, top, width, height;  // twips
 };
 
-// In tab order.
+constexpr wchar_t kLabel1Text[] =
+    L"Reset Internet Explorer titlebar caption to the following value in default:";
+
+// In window order: Label1 just before the edit box it names.
 const ExpectedControl kExpected[] = {
-    {L"Static", L"Reset Internet Explorer titlebar caption to the following value in default:", 120,
-     960, 6015, 255},
     {L"Static", L"Current caption value of Internet Explorer titlebar (stored in registry):", 120,
      120, 6015, 255},
     {L"Static", nullptr, 120, 480, 6015, 375},
+    {L"Static", kLabel1Text, 120, 960, 6015, 255},
     {L"Edit", nullptr, 120, 1320, 5535, 285},
     {L"Button", L"OK", 5400, 2040, 975, 300},
     {L"Button", L"Cancel", 4320, 2040, 975, 300},
     {L"Button", L"About", 120, 2040, 375, 300},
 };
-constexpr std::size_t kLabel3 = 2;
+constexpr std::size_t kLabel2 = 0;
+constexpr std::size_t kLabel3 = 1;
 constexpr std::size_t kText1 = 3;
 constexpr std::size_t kOk = 4;
 constexpr std::size_t kCancel = 5;
@@ -78,6 +81,30 @@ protected:
         window_ = program_->WaitForWindow(kCaption);
         ASSERT_NE(window_, nullptr) << "the window did not appear";
         ASSERT_TRUE(WaitFor([&] { return program_->Focus() != nullptr; }));
+    }
+    // The client area and every control where the layout puts them at
+    // `dpi`, to within `slack` pixels.
+    void ExpectLayoutAt(int dpi, int slack) {
+        const auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+        RECT client{};
+        GetClientRect(window_, &client);
+        EXPECT_NEAR(client.right, px(6450), slack);
+        EXPECT_NEAR(client.bottom, px(2445), slack);
+        const auto children = Children(window_);
+        ASSERT_EQ(children.size(), std::size(kExpected));
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            const ChildInfo& child = children[i];
+            const ExpectedControl& expected = kExpected[i];
+            SCOPED_TRACE(testing::Message() << "control " << i << " at " << dpi << " DPI");
+            EXPECT_EQ(_wcsicmp(child.className.c_str(), expected.className), 0);
+            if (expected.text != nullptr) {
+                EXPECT_EQ(child.text, expected.text);
+            }
+            EXPECT_NEAR(child.rect.left, px(expected.left), slack);
+            EXPECT_NEAR(child.rect.top, px(expected.top), slack);
+            EXPECT_NEAR(child.rect.right - child.rect.left, px(expected.width), slack);
+            EXPECT_NEAR(child.rect.bottom - child.rect.top, px(expected.height), slack);
+        }
     }
     HWND Control(std::size_t index) {
         const auto children = Children(window_);
@@ -125,31 +152,17 @@ TEST_P(WindowLayout, MatchesTheTablesAtTheScreenDpi) {
     // The driver's own DPI was fixed when it started, so it cannot ask the
     // window for its DPI: the window must follow the screen's.
     const int dpi = GetParam();
-    const auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
-
-    RECT client{};
-    GetClientRect(window_, &client);
-    EXPECT_EQ(client.right, px(6450));
-    EXPECT_EQ(client.bottom, px(2445));
+    ExpectLayoutAt(dpi, 0);
     if (dpi == 96) {
+        RECT client{};
+        GetClientRect(window_, &client);
         EXPECT_EQ(client.right, 430);
         EXPECT_EQ(client.bottom, 163);
     }
 
     const auto children = Children(window_);
     ASSERT_EQ(children.size(), std::size(kExpected));
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        const ChildInfo& child = children[i];
-        const ExpectedControl& expected = kExpected[i];
-        SCOPED_TRACE(testing::Message() << "control " << i);
-        EXPECT_EQ(_wcsicmp(child.className.c_str(), expected.className), 0);
-        if (expected.text != nullptr) {
-            EXPECT_EQ(child.text, expected.text);
-        }
-        EXPECT_EQ(child.rect.left, px(expected.left));
-        EXPECT_EQ(child.rect.top, px(expected.top));
-        EXPECT_EQ(child.rect.right - child.rect.left, px(expected.width));
-        EXPECT_EQ(child.rect.bottom - child.rect.top, px(expected.height));
+    for (const ChildInfo& child : children) {
         // Ids 1 and 2 are what Enter and Escape send.
         EXPECT_NE(child.id, IDOK);
         EXPECT_NE(child.id, IDCANCEL);
@@ -185,8 +198,9 @@ TEST_P(WindowLayout, MatchesTheTablesAtTheScreenDpi) {
     EXPECT_NEAR(frame.left + frame.right, work.left + work.right, 1);
     EXPECT_NEAR(frame.top + frame.bottom, work.top + work.bottom, 1);
 
+    // The tooltip comes once the window shows.
+    ASSERT_TRUE(WaitFor([&] { return program_->TopLevelWindows(TOOLTIPS_CLASSW).size() == 1; }));
     const auto tooltips = program_->TopLevelWindows(TOOLTIPS_CLASSW);
-    ASSERT_EQ(tooltips.size(), 1u);
     EXPECT_EQ(SendMessageW(tooltips[0], TTM_GETTOOLCOUNT, 0, 0), 1);
 
     PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -212,7 +226,7 @@ TEST_F(WindowE2E, PaintsTheColoursAndLinesOfTheTables) {
         return Contains(ClientPixels(window_, children[kLabel3].rect), kDarkBlue);
     })) << "no dark blue text in Label3";
     EXPECT_TRUE(Contains(ClientPixels(window_, children[kText1].rect), kDarkBlue));
-    EXPECT_FALSE(Contains(ClientPixels(window_, children[1].rect), kDarkBlue));
+    EXPECT_FALSE(Contains(ClientPixels(window_, children[kLabel2].rect), kDarkBlue));
 
     // At 96 DPI Line1 lies on row 120 and Line2 on row 121; both start at
     // the left edge, and only Line1 reaches the right edge.
@@ -398,6 +412,67 @@ TEST_F(WindowE2E, EnterAndEscapePressNothingAndTabMovesOn) {
     PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
     ExpectExitWith(0);
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
+}
+
+TEST_F(WindowE2E, ScreenReadersNameEachControlByWhatItAsks) {
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Current Title\0"s));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(AccessibleName(Control(kText1)), kLabel1Text);
+    EXPECT_EQ(AccessibleName(Control(kOk)), L"OK");
+    EXPECT_EQ(AccessibleName(Control(kCancel)), L"Cancel");
+    EXPECT_EQ(AccessibleName(Control(kAbout)), L"About");
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitWith(0);
+}
+
+TEST_F(WindowE2E, ShiftTabGoesBackAndSpacePressesTheFocusedButton) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_EQ(program_->Focus(), Control(kText1));
+    TypeKeys({VK_SHIFT, VK_TAB});
+    ASSERT_TRUE(WaitFor([&] { return program_->Focus() == Control(kAbout); }));
+    TypeKeys({VK_SPACE});
+    const MessageBoxInfo box = NextBox();
+    EXPECT_EQ(box.caption, L"About");
+    CloseBox(box);
+
+    ASSERT_TRUE(WaitFor([&] { return program_->Focus() == Control(kAbout); }));
+    TypeKeys({VK_SHIFT, VK_TAB});
+    ASSERT_TRUE(WaitFor([&] { return program_->Focus() == Control(kCancel); }));
+    TypeKeys({VK_SPACE});
+    ExpectExitWith(0);
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
+}
+
+// A move to a monitor of 144 DPI, as the system makes it: it asks the
+// window for its size there, then suggests that rectangle.
+TEST_F(WindowE2E, KeepsTheLayoutWhenTheDpiChanges) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ExpectLayoutAt(96, 0);
+    constexpr UINT kDpi = 144;
+    RemoteMemory remote(program_->Process(), sizeof(RECT));
+    ASSERT_NE(remote.Address(), 0);
+
+    ASSERT_TRUE(remote.Write(SIZE{}));
+    EXPECT_TRUE(SendMessageW(window_, WM_GETDPISCALEDSIZE, kDpi, remote.Address()));
+    const SIZE size = remote.Read<SIZE>();
+    RECT expected{0, 0, MulDiv(6450, kDpi, 1440), MulDiv(2445, kDpi, 1440)};
+    AdjustWindowRectExForDpi(&expected, static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)),
+                             FALSE, static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE)), kDpi);
+    EXPECT_EQ(size.cx, expected.right - expected.left);
+    EXPECT_EQ(size.cy, expected.bottom - expected.top);
+
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    const RECT suggested{frame.left, frame.top, frame.left + size.cx, frame.top + size.cy};
+    ASSERT_TRUE(remote.Write(suggested));
+    SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(kDpi, kDpi), remote.Address());
+    ExpectLayoutAt(kDpi, 1);
+    GetWindowRect(window_, &frame);
+    EXPECT_EQ(frame.left, suggested.left);
+    EXPECT_EQ(frame.top, suggested.top);
+
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitWith(0);
 }
 
 TEST_F(WindowE2E, AboutShowsItsMessageAndLeavesTheWindowAsItWas) {

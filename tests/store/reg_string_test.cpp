@@ -2,6 +2,9 @@
 // and call sequences against the in-memory registry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "reg_string.h"
 #include "registry_backends.h"
 
@@ -73,6 +76,9 @@ TEST_P(GetRegStringShapes, ReturnsTheTextUpToItsFirstNulOrTheDefault) {
         ASSERT_EQ(SeedKey(api, kUser, kPath), 0);
     }
     EXPECT_EQ(GetRegString(registry->Get(), kUser, kWidePath, kWideName, kDefault), shape.expected);
+    if (const MemoryRegistry* memory = registry->Memory()) {
+        EXPECT_EQ(memory->OpenHandles(), 0u) << "a key was left open";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, GetRegStringShapes,
@@ -241,9 +247,14 @@ TEST(SaveRegStringCalls, AWriteMakesThreeCallsAndAFailedCloseIsNoFailedWrite) {
     EXPECT_EQ(api.CallOps(), (std::vector<RegOp>{RegOp::kCreate, RegOp::kSet, RegOp::kClose}));
 }
 
-// A value that shrinks between the two queries is read at its new size.
-class ShrinkingRegistry final : public RegistryApi {
+// One REG_SZ value whose first query reports `firstCount` bytes and whose
+// data queries answer as `answer` says.
+class ScriptedRegistry final : public RegistryApi {
 public:
+    using Answer = std::function<RegStatus(std::uint8_t* data, std::uint32_t& byteCount)>;
+    ScriptedRegistry(std::uint32_t firstCount, Answer answer)
+        : firstCount_(firstCount), answer_(std::move(answer)) {}
+
     RegStatus RegOpenKeyA(RegRoot, const char*, RegKey& key) override {
         key = 1;
         return 0;
@@ -252,12 +263,11 @@ public:
                                std::uint8_t* data, std::uint32_t& byteCount) override {
         type = reg_type::kSz;
         if (data == nullptr) {
-            byteCount = 64;
+            byteCount = firstCount_;
             return 0;
         }
-        std::copy_n("abc", 3, data);
-        byteCount = 3;
-        return 0;
+        ++dataQueries;
+        return answer_(data, byteCount);
     }
     RegStatus RegCreateKeyA(RegRoot, const char*, RegKey&) override { return 5; }
     RegStatus RegSetValueExA(RegKey, const char*, std::uint32_t, std::uint32_t, const std::uint8_t*,
@@ -265,12 +275,48 @@ public:
         return 5;
     }
     RegStatus RegCloseKey(RegKey) override { return 0; }
+
+    int dataQueries = 0;
+
+private:
+    std::uint32_t firstCount_;
+    Answer answer_;
 };
 
 TEST(GetRegStringRace, ReadsOnlyTheBytesTheSecondQueryCopied) {
-    ShrinkingRegistry api;
+    // The value shrank to "abc" after the first query; what lies past the
+    // copied bytes is whatever the buffer held.
+    ScriptedRegistry api(64, [](std::uint8_t* data, std::uint32_t& byteCount) {
+        std::fill_n(data, byteCount, 'Z');
+        std::copy_n("abc", 3, data);
+        byteCount = 3;
+        return 0;
+    });
     Cp1252Codec codec;
     EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), L"abc");
+}
+
+// Windows' ANSI query without a buffer reports a string's UTF-16 size,
+// which UTF-8 exceeds for characters from U+0800 up; the read asks again
+// with the size the failed query needs.
+TEST(GetRegStringSizes, ReadsATitleLongerInUtf8ThanInUtf16) {
+    MemoryRegistry api;
+    Utf8Codec codec;
+    const std::wstring title = L"\u4E2D\u6587\u6807\u9898 \u2014 \u7A97\u53E3";
+    ASSERT_TRUE(SaveRegString({api, codec}, kUser, kWidePath, kWideName, title).Saved());
+    api.ReportUtf16Sizes(codec);
+    EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), title);
+    EXPECT_EQ(api.OpenHandles(), 0u);
+}
+
+TEST(GetRegStringSizes, GivesUpOnAValueThatNeverFits) {
+    ScriptedRegistry api(4, [](std::uint8_t*, std::uint32_t& byteCount) {
+        byteCount += 1;
+        return reg_status::kMoreData;
+    });
+    Cp1252Codec codec;
+    EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), kDefault);
+    EXPECT_EQ(api.dataQueries, 4);
 }
 
 }  // namespace

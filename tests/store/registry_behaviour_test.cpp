@@ -68,7 +68,7 @@ TEST_P(RegistryBehaviour, SetOnHandleZeroFails) {
     EXPECT_NE(Api().RegSetValueExA(0, "v", 0, reg_type::kSz, data, 2), 0);
 }
 
-TEST_P(RegistryBehaviour, QueryWithTooSmallABufferFailsAndLeavesTheCount) {
+TEST_P(RegistryBehaviour, QueryWithTooSmallABufferFailsAndTellsTheSizeNeeded) {
     ASSERT_EQ(SeedValue(Api(), kUser, kPath, "v", reg_type::kSz, std::string("abcdef\0", 7)), 0);
     RegKey key = 0;
     ASSERT_EQ(Api().RegOpenKeyA(kUser, kPath, key), 0);
@@ -76,7 +76,7 @@ TEST_P(RegistryBehaviour, QueryWithTooSmallABufferFailsAndLeavesTheCount) {
     std::uint32_t type = 0;
     std::uint32_t size = sizeof buffer;
     EXPECT_EQ(Api().RegQueryValueExA(key, "v", 0, type, buffer, size), reg_status::kMoreData);
-    EXPECT_EQ(size, 3u);
+    EXPECT_EQ(size, 7u);
     EXPECT_EQ(Api().RegCloseKey(key), 0);
 }
 

@@ -54,6 +54,18 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+// The bytes a string's text takes in UTF-16.
+std::uint32_t Utf16Size(const AnsiCodec& codec, const std::vector<std::uint8_t>& ansi) {
+    const auto text =
+        codec.FromAnsi(std::string_view(reinterpret_cast<const char*>(ansi.data()), ansi.size()));
+    std::uint32_t units = 0;
+    for (const wchar_t c : text.value_or(std::wstring())) {
+        // Beyond the BMP only where wchar_t holds code points: a UTF-16 pair.
+        units += (static_cast<std::uint32_t>(c) >> 16) != 0 ? 2u : 1u;
+    }
+    return 2 * units;
+}
+
 }  // namespace
 
 struct MemoryRegistry::Node {
@@ -149,12 +161,15 @@ RegStatus MemoryRegistry::RegQueryValueExA(RegKey key, const char* valueName,
     const auto size = static_cast<std::uint32_t>(value.data.size());
     if (data != nullptr) {
         if (byteCount < size) {
+            byteCount = size;
             return Record(RegOp::kQuery, key, reg_status::kMoreData);
         }
         std::copy(value.data.begin(), value.data.end(), data);
     }
     type = value.type;
-    byteCount = size;
+    byteCount = data == nullptr && utf16Sizes_ != nullptr && IsStringType(value.type)
+                    ? Utf16Size(*utf16Sizes_, value.data)
+                    : size;
     return Record(RegOp::kQuery, key, reg_status::kSuccess);
 }
 
@@ -235,6 +250,67 @@ std::optional<std::wstring> Cp1252Codec::FromAnsi(std::string_view ansi) const {
         const auto byte = static_cast<unsigned char>(c);
         text += (byte >= 0x80 && byte <= 0x9F) ? static_cast<wchar_t>(kHighControls[byte - 0x80])
                                                : static_cast<wchar_t>(byte);
+    }
+    return text;
+}
+
+std::optional<std::string> Utf8Codec::ToAnsi(std::wstring_view text) const {
+    std::string utf8;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto code = static_cast<std::uint32_t>(text[i]);
+        // A UTF-16 pair, where wchar_t is 16 bits wide.
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
+            const auto low = static_cast<std::uint32_t>(text[i + 1]);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+            return std::nullopt;
+        }
+        if (code < 0x80) {
+            utf8 += static_cast<char>(code);
+        } else if (code < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (code >> 6));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (code >> 12));
+            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (code >> 18));
+            utf8 += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+std::optional<std::wstring> Utf8Codec::FromAnsi(std::string_view ansi) const {
+    std::wstring text;
+    for (std::size_t i = 0; i < ansi.size();) {
+        const auto lead = static_cast<unsigned char>(ansi[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if ((lead >= 0x80 && lead < 0xC2) || lead > 0xF4 || i + length > ansi.size()) {
+            return std::nullopt;
+        }
+        std::uint32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(ansi[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return std::nullopt;
+            }
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        if (sizeof(wchar_t) == 2 && code > 0xFFFF) {
+            text += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+            text += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<wchar_t>(code);
+        }
+        i += length;
     }
     return text;
 }

@@ -40,6 +40,10 @@ public:
     // when `occurrence` is 0, fail with `status` and no effect.
     void Fail(RegOp op, RegStatus status, int occurrence = 0);
 
+    // Makes a query without a buffer report a string's size as Windows may
+    // for the ANSI functions: the UTF-16 size of its text, read with `codec`.
+    void ReportUtf16Sizes(const AnsiCodec& codec) { utf16Sizes_ = &codec; }
+
     const std::vector<RegCall>& Calls() const { return calls_; }
     std::vector<RegOp> CallOps() const;
     std::size_t OpenHandles() const { return handles_.size(); }
@@ -65,11 +69,20 @@ private:
     std::vector<Failure> failures_;
     std::map<RegOp, int> counts_;
     std::vector<RegCall> calls_;
+    const AnsiCodec* utf16Sizes_ = nullptr;
 };
 
 // Windows-1252, standing in for the system's ANSI code page. Characters it
 // lacks become '?'.
 class Cp1252Codec final : public AnsiCodec {
+public:
+    std::optional<std::string> ToAnsi(std::wstring_view text) const override;
+    std::optional<std::wstring> FromAnsi(std::string_view ansi) const override;
+};
+
+// UTF-8, the ANSI code page that the program's manifest asks for. A lone
+// surrogate cannot be encoded, and malformed bytes cannot be decoded.
+class Utf8Codec final : public AnsiCodec {
 public:
     std::optional<std::string> ToAnsi(std::wstring_view text) const override;
     std::optional<std::wstring> FromAnsi(std::string_view ansi) const override;

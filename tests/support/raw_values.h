@@ -27,17 +27,14 @@ inline RegStatus SeedValue(RegistryApi& api, RegRoot root, const char* path, con
     bytes += 'Z';
     const RegStatus status = api.RegSetValueExA(
         key, name, 0, type, reinterpret_cast<const std::uint8_t*>(bytes.data()), count);
-    api.RegCloseKey(key);
-    return status;
+    const RegStatus closed = api.RegCloseKey(key);
+    return status != 0 ? status : closed;
 }
 
 inline RegStatus SeedKey(RegistryApi& api, RegRoot root, const char* path) {
     RegKey key = 0;
     const RegStatus status = api.RegCreateKeyA(root, path, key);
-    if (status == 0) {
-        api.RegCloseKey(key);
-    }
-    return status;
+    return status != 0 ? status : api.RegCloseKey(key);
 }
 
 // Reads a value back through the raw operations; nullopt when it is absent.
@@ -58,6 +55,5 @@ inline std::optional<RawValue> ReadRawValue(RegistryApi& api, RegRoot root, cons
             value = RawValue{type, bytes};
         }
     }
-    api.RegCloseKey(key);
-    return value;
+    return api.RegCloseKey(key) == 0 ? value : std::nullopt;
 }
