@@ -166,10 +166,18 @@ int wmain(int argc, wchar_t** argv) {
     const Summary floorMemory = Summarise(programs[1].peakWorkingSetKb);
     const Summary floorCc6Memory = Summarise(programs[2].peakWorkingSetKb);
     std::printf("\n");
+    // Launches of one round run back to back under the same load, so the
+    // median of the rounds' own ratios is steadier than the ratio of medians.
+    std::vector<double> roundRatios;
+    for (std::size_t round = 0; round < programs[0].startMs.size(); ++round) {
+        roundRatios.push_back(programs[0].startMs[round] / programs[3].startMs[round]);
+    }
+    std::printf("- start-up, ours / floor showing the same window (medians): %.3f\n",
+                ours.median / floorWindow.median);
     std::printf(
-        "- start-up, ours / floor showing the same window (medians): %.3f (target at most "
-        "1.05)\n",
-        ours.median / floorWindow.median);
+        "- start-up, ours / floor showing the same window (median of the rounds' ratios): %.3f "
+        "(target at most 1.05)\n",
+        Summarise(roundRatios).median);
     std::printf("- start-up, ours / floor (medians): %.3f\n", ours.median / floor.median);
     std::printf("- start-up, floor with Common Controls 6 / floor (medians): %.3f\n",
                 floorCc6.median / floor.median);

@@ -25,4 +25,4 @@ public:
 };
 
 // Runs anything but Action::kWindow and returns the exit code.
-int RunCommand(const Command& command, Registry registry, CommandOutput& output);
+[[nodiscard]] int RunCommand(const Command& command, Registry registry, CommandOutput& output);

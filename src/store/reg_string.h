@@ -30,5 +30,6 @@ std::wstring GetRegString(Registry registry, RegRoot root, std::wstring_view key
 // Stores `text` and a terminating NUL as a REG_SZ value, creating the key and
 // any missing keys above it. Text that does not survive the round trip to the
 // ANSI code page is not written. Never throws.
-SaveResult SaveRegString(Registry registry, RegRoot root, std::wstring_view keyPath,
-                         std::wstring_view valueName, std::wstring_view text) noexcept;
+[[nodiscard]] SaveResult SaveRegString(Registry registry, RegRoot root, std::wstring_view keyPath,
+                                       std::wstring_view valueName,
+                                       std::wstring_view text) noexcept;

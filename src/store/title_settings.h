@@ -18,4 +18,4 @@ std::wstring GetUserTitle(Registry registry) noexcept;
 std::wstring GetDefaultTitle(Registry registry) noexcept;
 
 // Stores `title` unchanged as the per-user title.
-SaveResult SetUserTitle(Registry registry, std::wstring_view title) noexcept;
+[[nodiscard]] SaveResult SetUserTitle(Registry registry, std::wstring_view title) noexcept;

@@ -56,6 +56,16 @@ int TwipsToPixels(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), layout::kTwipsPerInch);
 }
 
+// The system's message font at `dpi`, or none.
+UniqueFont MessageFont(UINT dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+        return nullptr;
+    }
+    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
 HICON LoadIconAt(HINSTANCE instance, int id, int size) {
     return static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
@@ -98,8 +108,15 @@ DWORD frmTitleConfig::Load(HINSTANCE instance) {
     if (!owner_) {
         return LastError();
     }
-    window_ = CreateWindowExW(kExStyle, kClassName, layout::kCaption, kStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 0, 0, owner_.get(), nullptr, instance, this);
+    // Made at its size and place for the system's DPI, centred on the
+    // primary work area, so that showing it needs no move.
+    const SIZE frame = FrameSize(GetDpiForSystem());
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    window_ = CreateWindowExW(kExStyle, kClassName, layout::kCaption, kStyle,
+                              work.left + (work.right - work.left - frame.cx) / 2,
+                              work.top + (work.bottom - work.top - frame.cy) / 2, frame.cx,
+                              frame.cy, owner_.get(), nullptr, instance, this);
     if (window_ == nullptr) {
         return createError_ != ERROR_SUCCESS ? createError_ : LastError();
     }
@@ -114,11 +131,11 @@ void frmTitleConfig::ShowCentred() {
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int left = work.left + (work.right - work.left - (frame.right - frame.left)) / 2;
+    const int top = work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2;
+    if (frame.left != left || frame.top != top) {
+        SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     lastFocus_ = Control(layout::kText1);
     Show();
     PostMessageW(window_, kAfterShown, 0, 0);
@@ -207,23 +224,29 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Each control is made at its place in the message font, so that nothing
+// moves or repaints before the first paint.
 DWORD frmTitleConfig::CreateControls() {
+    dpi_ = GetDpiForWindow(window_);
+    highContrast_ = HighContrastOn();
+    font_ = MessageFont(dpi_);
     for (const layout::Control& control : layout::kControls) {
         const ControlClass kind = ClassOf(control.kind);
-        if (CreateWindowExW(kind.exStyle, kind.className, control.text,
-                            WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_,
-                            nullptr) == nullptr) {
+        const HWND child = CreateWindowExW(
+            kind.exStyle, kind.className, control.text, WS_CHILD | WS_VISIBLE | kind.style,
+            ToPixels(control.box.left), ToPixels(control.box.top), ToPixels(control.box.width),
+            ToPixels(control.box.height), window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
+        if (child == nullptr) {
             return LastError();
         }
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
     // The edit control's default limit is about 32K characters.
     SendMessageW(Control(layout::kText1), EM_SETLIMITTEXT, 0, 0);
-    highContrast_ = HighContrastOn();
-    ApplyLayout(GetDpiForWindow(window_));
-    const SIZE frame = FrameSize(dpi_);
-    SetWindowPos(window_, nullptr, 0, 0, frame.cx, frame.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyIcons(dpi_);
+    // The frame was made for the system's DPI; a window that starts on a
+    // monitor of another DPI takes its own.
     FitFrameToClient();
     return ERROR_SUCCESS;
 }
@@ -264,12 +287,7 @@ void frmTitleConfig::ApplyLayout(UINT dpi) {
 
 // Every control takes the new font before the old one is deleted.
 void frmTitleConfig::ApplyFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        return;
-    }
-    UniqueFont font(CreateFontIndirectW(&metrics.lfMessageFont));
+    UniqueFont font = MessageFont(dpi);
     if (!font) {
         return;
     }
