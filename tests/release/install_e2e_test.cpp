@@ -146,20 +146,14 @@ std::wstring ProductIcon(const std::wstring& productCode) {
 
 // Runs msiexec quietly, as an unelevated user would from a script.
 DWORD Msiexec(const std::wstring& action, const Package& package) {
-    std::wstring commandLine = L"msiexec.exe " + action + L" \"" + package.path + L"\" /qn";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return GetLastError();
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    RunningProgram msiexec(std::wstring(system) + L"\\msiexec.exe",
+                           action + L" \"" + package.path + L"\" /qn");
+    if (!msiexec.Started()) {
+        return ERROR_FILE_NOT_FOUND;
     }
-    WaitForSingleObject(process.hProcess, 120'000);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    return msiexec.WaitForExit(std::chrono::minutes(2)).value_or(WAIT_TIMEOUT);
 }
 
 class Installer : public testing::Test {
