@@ -10,7 +10,7 @@
 #include <commctrl.h>
 #endif
 #ifdef WITH_CONTROLS
-#include "layout.h"
+#include "window/layout.h"
 #endif
 
 namespace {

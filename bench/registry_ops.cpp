@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "form_handlers.h"
-#include "memory_registry.h"
-#include "raw_values.h"
+#include "support/memory_registry.h"
+#include "support/raw_values.h"
+#include "window/form_handlers.h"
 
 namespace {
 
@@ -18,10 +18,14 @@ public:
     void Show() override {}
     void Unload() override {}
     void ShowMessage(const std::wstring&, const std::wstring&, Icon) override {}
-    std::wstring SystemErrorText(RegStatus) const override { return {}; }
 
 private:
     std::wstring text1_;
+};
+
+class NoErrorTexts final : public SystemErrorTexts {
+public:
+    std::wstring SystemErrorText(Win32Error) const override { return {}; }
 };
 
 void Seed(MemoryRegistry& api, RegRoot root, const std::string& title) {
@@ -42,7 +46,7 @@ int main() {
     Form_Load(view, {api, codec});
     const std::size_t start = api.Calls().size() - before;
     before = api.Calls().size();
-    Command1_Click(view, {api, codec});
+    Command1_Click(view, {api, codec}, NoErrorTexts());
     const std::size_t ok = api.Calls().size() - before;
 
     std::printf("- registry operations for one start: %zu (design allows at most 8)\n", start);

@@ -8,30 +8,30 @@
 #include <optional>
 #include <string>
 
-#include "command_line.h"
-#include "command_runner.h"
-#include "frm_title_config.h"
-#include "handler_guard.h"
-#include "std_streams.h"
-#include "system_error_text.h"
-#include "win_registry.h"
-
-static_assert(frmTitleConfig::kExitUnhandledError == exit_code::kUnexpected);
+#include "cli/command_line.h"
+#include "cli/command_runner.h"
+#include "cli/std_streams.h"
+#include "common/exit_codes.h"
+#include "common/handler_guard.h"
+#include "common/system_error_text.h"
+#include "store/win_registry.h"
+#include "window/frm_title_config.h"
+#include "window/layout.h"
 
 namespace {
 
-int RunWindow(HINSTANCE instance) {
+int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    frmTitleConfig form(SystemRegistry());
-    if (const DWORD error = form.Load(instance); error != ERROR_SUCCESS) {
-        if (!form.ErrorShown()) {
-            const std::wstring text = L"The window could not be created.\n\n" +
-                                      DescribeSystemError(static_cast<RegStatus>(error));
+    frmTitleConfig form(SystemRegistry(), errors);
+    if (const LoadResult loaded = form.Load(instance); !loaded.Loaded()) {
+        if (!loaded.userTold) {
+            const std::wstring text =
+                L"The window could not be created.\n\n" + errors.SystemErrorText(loaded.error);
             MessageBoxW(nullptr, text.c_str(), layout::kCaption, MB_OK | MB_ICONERROR);
         }
-        return frmTitleConfig::kExitUnhandledError;
+        return exit_code::kUnexpected;
     }
     form.ShowCentred();
 
@@ -43,15 +43,15 @@ int RunWindow(HINSTANCE instance) {
             DispatchMessageW(&message);
         }
     }
-    return got < 0 ? frmTitleConfig::kExitUnhandledError : static_cast<int>(message.wParam);
+    return got < 0 ? exit_code::kUnexpected : static_cast<int>(message.wParam);
 }
 
 // A script gets text and an exit code, never a window or a message box.
-int RunScripted(const Command& command) {
+int RunScripted(const Command& command, const SystemErrorTexts& errors) {
     StdStreams streams;
     int exitCode = exit_code::kUnexpected;
     const bool finished =
-        RunGuarded([&] { exitCode = RunCommand(command, SystemRegistry(), streams); },
+        RunGuarded([&] { exitCode = RunCommand(command, SystemRegistry(), errors, streams); },
                    [](const char*) noexcept {});
     if (!finished) {
         RunGuarded([&] { streams.Err(L"An error occurred that the program did not expect.\r\n"); },
@@ -63,6 +63,7 @@ int RunScripted(const Command& command) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    const SystemErrors errors;
     std::optional<Command> command;
     RunGuarded([&] { command = ParseCommandLine(commandLine != nullptr ? commandLine : L""); },
                [](const char*) noexcept {});
@@ -70,10 +71,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         return exit_code::kUnexpected;
     }
     if (command->action != Action::kWindow) {
-        return RunScripted(*command);
+        return RunScripted(*command, errors);
     }
     int exitCode = exit_code::kUnexpected;
-    RunGuarded([&] { exitCode = RunWindow(instance); },
+    RunGuarded([&] { exitCode = RunWindow(instance, errors); },
                [](const char* what) noexcept { ShowUnhandledError(nullptr, what); });
     return exitCode;
 }

@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "cli/command_line.h"
 
 #include <algorithm>
 #include <iterator>
@@ -20,16 +20,57 @@ bool EqualsFolded(std::wstring_view text, std::wstring_view lowerCase) {
                       [](wchar_t a, wchar_t b) { return FoldAscii(a) == b; });
 }
 
+// Each switch once: how it is parsed and how the usage shows it.
 struct Switch {
-    std::wstring_view name;
+    std::wstring_view name;     // after the / or -
+    std::wstring_view alias;    // another name for it, or none
+    std::wstring_view operand;  // the argument it takes, or none
     Action action;
-    std::size_t operands;
+    std::wstring_view help;  // lines separated by \n
 };
 
 constexpr Switch kSwitches[] = {
-    {L"?", Action::kHelp, 0},          {L"help", Action::kHelp, 0}, {L"get", Action::kGet, 0},
-    {L"default", Action::kDefault, 0}, {L"set", Action::kSet, 1},   {L"reset", Action::kReset, 0},
+    {L"get", {}, {}, Action::kGet, L"prints the per-user title"},
+    {L"default",
+     {},
+     {},
+     Action::kDefault,
+     L"prints the machine-wide title, or the fallback title\n"
+     L"\"Microsoft Internet Explorer\" when there is none"},
+    {L"set",
+     {},
+     L"TEXT",
+     Action::kSet,
+     L"stores TEXT unchanged as the per-user title (\"\" stores an\nempty title)"},
+    {L"reset", {}, {}, Action::kReset, L"stores what /default prints as the per-user title"},
+    {L"?", L"help", {}, Action::kHelp, L"prints this text"},
 };
+
+std::wstring Syntax(const Switch& s) {
+    std::wstring syntax = L"/" + std::wstring(s.name);
+    if (!s.operand.empty()) {
+        syntax += L" " + std::wstring(s.operand);
+    }
+    return syntax;
+}
+
+// One row of the usage: the switch in a column of its own, then its help,
+// each further line of it under the first.
+void AppendRow(std::wstring& usage, std::wstring syntax, std::wstring_view help) {
+    constexpr std::size_t kColumn = 12;
+    syntax.resize(std::max(syntax.size() + 1, kColumn), L' ');
+    usage += L"  " + syntax;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = help.find(L'\n', start);
+        usage += help.substr(start, end - start);
+        usage += L"\r\n";
+        if (end == std::wstring_view::npos) {
+            break;
+        }
+        usage += std::wstring(2 + kColumn, L' ');
+        start = end + 1;
+    }
+}
 
 Command UsageError(std::wstring what) {
     return {Action::kUsageError, std::move(what)};
@@ -91,43 +132,47 @@ Command ParseCommandLine(std::wstring_view arguments) {
         return UsageError(L"Unknown switch: " + first);
     }
     const std::wstring_view name = std::wstring_view(first).substr(1);
-    const auto found = std::find_if(std::begin(kSwitches), std::end(kSwitches),
-                                    [&](const Switch& s) { return EqualsFolded(name, s.name); });
+    const auto found =
+        std::find_if(std::begin(kSwitches), std::end(kSwitches), [&](const Switch& s) {
+            return EqualsFolded(name, s.name) || (!s.alias.empty() && EqualsFolded(name, s.alias));
+        });
     if (found == std::end(kSwitches)) {
         return UsageError(L"Unknown switch: " + first);
     }
     const std::size_t operands = split.size() - 1;
-    if (operands < found->operands) {
+    const std::size_t wanted = found->operand.empty() ? 0 : 1;
+    if (operands < wanted) {
         return UsageError(first + L" needs the title to store.");
     }
-    if (operands > found->operands) {
+    if (operands > wanted) {
         return UsageError(L"Too many arguments after " + first + L".");
     }
-    return {found->action, found->operands == 1 ? split[1] : std::wstring()};
+    return {found->action, wanted == 1 ? split[1] : std::wstring()};
 }
 
-std::wstring_view UsageText() {
-    return L"Shows and changes the text the browser shows in its title bar.\r\n"
-           L"\r\n"
-           L"Usage: ietitlebar [/get | /default | /set TEXT | /reset | /?]\r\n"
-           L"\r\n"
-           L"  (none)      opens the window\r\n"
-           L"  /get        prints the per-user title\r\n"
-           L"  /default    prints the machine-wide title, or the fallback title\r\n"
-           L"              \"Microsoft Internet Explorer\" when there is none\r\n"
-           L"  /set TEXT   stores TEXT unchanged as the per-user title (\"\" stores an\r\n"
-           L"              empty title)\r\n"
-           L"  /reset      stores what /default prints as the per-user title\r\n"
-           L"  /?, /help   prints this text\r\n"
-           L"\r\n"
-           L"Switches may start with / or - and are not case-sensitive. With any\r\n"
-           L"switch the program shows no window.\r\n"
-           L"\r\n"
-           L"Exit codes:\r\n"
-           L"  0  done\r\n"
-           L"  1  the command line is wrong\r\n"
-           L"  2  the registry refused the write\r\n"
-           L"  3  an unexpected error\r\n"
-           L"  4  the title cannot be stored: it holds a NUL or characters that the\r\n"
-           L"     system's code page lacks\r\n";
+std::wstring UsageText() {
+    std::wstring usage = L"Shows and changes the text the browser shows in its title bar.\r\n\r\n";
+    usage += L"Usage: ietitlebar [";
+    for (const Switch& s : kSwitches) {
+        usage += (&s == kSwitches ? L"" : L" | ") + Syntax(s);
+    }
+    usage += L"]\r\n\r\n";
+    AppendRow(usage, L"(none)", L"opens the window");
+    for (const Switch& s : kSwitches) {
+        AppendRow(usage, s.alias.empty() ? Syntax(s) : Syntax(s) + L", /" + std::wstring(s.alias),
+                  s.help);
+    }
+    usage +=
+        L"\r\n"
+        L"Switches may start with / or - and are not case-sensitive. With any\r\n"
+        L"switch the program shows no window.\r\n"
+        L"\r\n"
+        L"Exit codes:\r\n"
+        L"  0  done\r\n"
+        L"  1  the command line is wrong\r\n"
+        L"  2  the registry refused the write\r\n"
+        L"  3  an unexpected error\r\n"
+        L"  4  the title cannot be stored: it holds a NUL or characters that the\r\n"
+        L"     system's code page lacks\r\n";
+    return usage;
 }

@@ -31,4 +31,4 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view arguments);
 Command ParseCommandLine(std::wstring_view arguments);
 
 // Every switch and the exit codes, CR LF line ends included.
-std::wstring_view UsageText();
+std::wstring UsageText();

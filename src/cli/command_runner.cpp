@@ -1,6 +1,7 @@
-#include "command_runner.h"
+#include "cli/command_runner.h"
 
-#include "title_settings.h"
+#include "store/save_result.h"
+#include "store/title_settings.h"
 
 namespace {
 
@@ -11,12 +12,13 @@ void PrintLine(CommandOutput& output, std::wstring_view text) {
     output.Out(kLineEnd);
 }
 
-int Store(CommandOutput& output, Registry registry, std::wstring_view title) {
+int Store(CommandOutput& output, Registry registry, const SystemErrorTexts& errors,
+          std::wstring_view title) {
     const SaveResult result = SetUserTitle(registry, title);
     if (result.Saved()) {
         return exit_code::kSuccess;
     }
-    output.Err(FailureText(result, output));
+    output.Err(FailureText(result, errors));
     output.Err(kLineEnd);
     return result.outcome == SaveOutcome::kTextNotStorable ? exit_code::kNotStorable
                                                            : exit_code::kRegistryError;
@@ -24,7 +26,8 @@ int Store(CommandOutput& output, Registry registry, std::wstring_view title) {
 
 }  // namespace
 
-int RunCommand(const Command& command, Registry registry, CommandOutput& output) {
+int RunCommand(const Command& command, Registry registry, const SystemErrorTexts& errors,
+               CommandOutput& output) {
     switch (command.action) {
         case Action::kHelp:
             output.Out(UsageText());
@@ -36,9 +39,9 @@ int RunCommand(const Command& command, Registry registry, CommandOutput& output)
             PrintLine(output, GetDefaultTitle(registry));
             return exit_code::kSuccess;
         case Action::kSet:
-            return Store(output, registry, command.text);
+            return Store(output, registry, errors, command.text);
         case Action::kReset:
-            return Store(output, registry, GetDefaultTitle(registry));
+            return Store(output, registry, errors, GetDefaultTitle(registry));
         case Action::kUsageError:
             output.Err(command.text);
             output.Err(L"\r\n\r\n");

@@ -4,25 +4,24 @@
 
 #include <string_view>
 
-#include "command_line.h"
-#include "form_handlers.h"
-#include "registry_api.h"
-
-// What the program returns to the script that ran it.
-namespace exit_code {
-inline constexpr int kSuccess = 0;
-inline constexpr int kUsage = 1;
-inline constexpr int kRegistryError = 2;
-inline constexpr int kUnexpected = 3;
-inline constexpr int kNotStorable = 4;
-}  // namespace exit_code
+#include "cli/command_line.h"
+#include "common/exit_codes.h"
+#include "common/system_error_texts.h"
+#include "store/registry_api.h"
 
 // Where a command's text goes.
-class CommandOutput : public SystemErrorTexts {
+class CommandOutput {
 public:
+    virtual ~CommandOutput() = default;
     virtual void Out(std::wstring_view text) = 0;
     virtual void Err(std::wstring_view text) = 0;
+
+protected:
+    CommandOutput() = default;
+    CommandOutput(const CommandOutput&) = default;
+    CommandOutput& operator=(const CommandOutput&) = default;
 };
 
 // Runs anything but Action::kWindow and returns the exit code.
-[[nodiscard]] int RunCommand(const Command& command, Registry registry, CommandOutput& output);
+[[nodiscard]] int RunCommand(const Command& command, Registry registry,
+                             const SystemErrorTexts& errors, CommandOutput& output);

@@ -1,10 +1,8 @@
-#include "std_streams.h"
+#include "cli/std_streams.h"
 
 #include <algorithm>
 #include <limits>
 #include <string>
-
-#include "system_error_text.h"
 
 namespace {
 
@@ -56,10 +54,6 @@ void WriteFileText(HANDLE file, std::wstring_view text) {
 
 }  // namespace
 
-std::wstring StdStreams::SystemErrorText(RegStatus code) const {
-    return DescribeSystemError(code);
-}
-
 void StdStreams::Write(DWORD stream, std::wstring_view text) {
     const HANDLE handle = GetStdHandle(stream);
     if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
@@ -79,13 +73,10 @@ HANDLE StdStreams::ParentConsole() {
     if (!attachTried_) {
         attachTried_ = true;
         if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-            const HANDLE console =
-                CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-            if (console != INVALID_HANDLE_VALUE) {
-                console_.reset(console);
-            }
+            console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       0, nullptr));
         }
     }
-    return console_.get();
+    return console_ ? console_.get() : nullptr;
 }

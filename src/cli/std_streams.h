@@ -5,19 +5,18 @@
 
 #include <windows.h>
 
-#include "command_runner.h"
-#include "win_handles.h"
+#include "cli/command_runner.h"
+#include "common/win_handles.h"
 
 class StdStreams final : public CommandOutput {
 public:
     void Out(std::wstring_view text) override { Write(STD_OUTPUT_HANDLE, text); }
     void Err(std::wstring_view text) override { Write(STD_ERROR_HANDLE, text); }
-    std::wstring SystemErrorText(RegStatus code) const override;
 
 private:
     void Write(DWORD stream, std::wstring_view text);
     HANDLE ParentConsole();
 
     bool attachTried_ = false;
-    UniqueKernelHandle console_;
+    UniqueFileHandle console_;
 };

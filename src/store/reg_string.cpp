@@ -1,4 +1,4 @@
-#include "reg_string.h"
+#include "store/reg_string.h"
 
 #include <algorithm>
 #include <limits>
@@ -41,14 +41,14 @@ std::wstring ReadString(Registry registry, RegRoot root, std::wstring_view keyPa
     }
 
     ScopedKey key(registry.api);
-    if (registry.api.RegOpenKeyA(root, path->c_str(), key.Out()) != reg_status::kSuccess) {
+    if (registry.api.RegOpenKeyA(root, path->c_str(), key.Out()) != win32_error::kSuccess) {
         return std::wstring(defaultText);
     }
 
     std::uint32_t type = reg_type::kNone;
     std::uint32_t size = 0;
     if (registry.api.RegQueryValueExA(key.Get(), name->c_str(), 0, type, nullptr, size) !=
-            reg_status::kSuccess ||
+            win32_error::kSuccess ||
         type != reg_type::kSz) {
         return std::wstring(defaultText);
     }
@@ -68,13 +68,13 @@ std::wstring ReadString(Registry registry, RegRoot root, std::wstring_view keyPa
         buffer.resize(size);
         std::uint32_t scratchType = reg_type::kNone;
         std::uint32_t copied = size;
-        const RegStatus status = registry.api.RegQueryValueExA(key.Get(), name->c_str(), 0,
-                                                               scratchType, buffer.data(), copied);
-        if (status == reg_status::kSuccess) {
+        const Win32Error status = registry.api.RegQueryValueExA(key.Get(), name->c_str(), 0,
+                                                                scratchType, buffer.data(), copied);
+        if (status == win32_error::kSuccess) {
             size = std::min<std::uint32_t>(copied, size);
             break;
         }
-        if (status != reg_status::kMoreData || copied <= size || query == kQueries) {
+        if (status != win32_error::kMoreData || copied <= size || query == kQueries) {
             return std::wstring(defaultText);
         }
         size = copied;
@@ -109,20 +109,20 @@ SaveResult WriteString(Registry registry, RegRoot root, std::wstring_view keyPat
     const auto data =
         text.find(L'\0') == std::wstring_view::npos ? toAnsiLosslessly(text) : std::nullopt;
     if (!path || !name || !data || data->size() >= std::numeric_limits<std::uint32_t>::max()) {
-        return {SaveOutcome::kTextNotStorable, reg_status::kSuccess};
+        return {SaveOutcome::kTextNotStorable, win32_error::kSuccess};
     }
 
     ScopedKey key(registry.api);
-    if (const RegStatus status = registry.api.RegCreateKeyA(root, path->c_str(), key.Out());
-        status != reg_status::kSuccess) {
+    if (const Win32Error status = registry.api.RegCreateKeyA(root, path->c_str(), key.Out());
+        status != win32_error::kSuccess) {
         return {SaveOutcome::kRegistryError, status};
     }
     // The count takes in the NUL that std::string keeps after its data.
-    if (const RegStatus status =
+    if (const Win32Error status =
             registry.api.RegSetValueExA(key.Get(), name->c_str(), 0, reg_type::kSz,
                                         reinterpret_cast<const std::uint8_t*>(data->c_str()),
                                         static_cast<std::uint32_t>(data->size() + 1));
-        status != reg_status::kSuccess) {
+        status != win32_error::kSuccess) {
         return {SaveOutcome::kRegistryError, status};
     }
     return {};
@@ -150,6 +150,6 @@ SaveResult SaveRegString(Registry registry, RegRoot root, std::wstring_view keyP
         return WriteString(registry, root, keyPath, valueName, text);
     } catch (...) {
         // Only allocation can throw here.
-        return {SaveOutcome::kRegistryError, reg_status::kOutOfMemory};
+        return {SaveOutcome::kRegistryError, win32_error::kOutOfMemory};
     }
 }

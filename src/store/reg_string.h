@@ -4,22 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "registry_api.h"
-
-// How a write ended.
-enum class SaveOutcome {
-    kSaved,
-    kRegistryError,    // creating the key or setting the value failed
-    kTextNotStorable,  // the ANSI code page cannot carry the text unchanged
-};
-
-struct SaveResult {
-    SaveOutcome outcome = SaveOutcome::kSaved;
-    RegStatus status = reg_status::kSuccess;  // the failing call's, for kRegistryError
-
-    bool Saved() const { return outcome == SaveOutcome::kSaved; }
-    friend bool operator==(const SaveResult&, const SaveResult&) = default;
-};
+#include "store/registry_api.h"
+#include "store/save_result.h"
 
 // Returns the text of a REG_SZ value up to its first NUL (the whole text when
 // there is none), or `defaultText` when the key or value is missing, the value

@@ -2,7 +2,7 @@
 // that go with them, as seams free of any Windows header so that the store
 // also runs against an in-memory registry.
 //
-// Error contract: every operation returns a Win32 status, 0 on success. An
+// Error contract: every operation returns a Win32 error code, 0 on success. An
 // out-parameter is left untouched when the operation fails, but for the one
 // exception RegQueryValueExA names.
 #pragma once
@@ -12,20 +12,7 @@
 #include <string>
 #include <string_view>
 
-// A Win32 error code (LONG); 0 is success.
-using RegStatus = std::int32_t;
-
-// The Win32 codes the store and its tests name.
-namespace reg_status {
-inline constexpr RegStatus kSuccess = 0;
-inline constexpr RegStatus kFileNotFound = 2;
-inline constexpr RegStatus kAccessDenied = 5;
-inline constexpr RegStatus kInvalidHandle = 6;
-inline constexpr RegStatus kOutOfMemory = 14;
-inline constexpr RegStatus kInvalidParameter = 87;
-inline constexpr RegStatus kMoreData = 234;
-inline constexpr RegStatus kChildMustBeVolatile = 1021;
-}  // namespace reg_status
+#include "common/win32_error.h"
 
 // The predefined roots, by their 32-bit handle values.
 enum class RegRoot : std::uint32_t {
@@ -53,7 +40,8 @@ public:
     virtual ~RegistryApi() = default;
 
     // Opens an existing key. On failure `key` is left as it was.
-    [[nodiscard]] virtual RegStatus RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) = 0;
+    [[nodiscard]] virtual Win32Error RegOpenKeyA(RegRoot root, const char* keyPath,
+                                                 RegKey& key) = 0;
 
     // With no `data`, sets `type` and `byteCount` to the stored type and size
     // (a string's size counts its NUL where one is stored). That size may be
@@ -62,24 +50,24 @@ public:
     // data and sets `byteCount` to the number copied; when they do not fit,
     // fails with kMoreData and sets `byteCount` to the size needed. Fails
     // without touching `type` or `byteCount` on key 0 or an absent value.
-    [[nodiscard]] virtual RegStatus RegQueryValueExA(RegKey key, const char* valueName,
-                                                     std::uint32_t reserved, std::uint32_t& type,
-                                                     std::uint8_t* data,
-                                                     std::uint32_t& byteCount) = 0;
+    [[nodiscard]] virtual Win32Error RegQueryValueExA(RegKey key, const char* valueName,
+                                                      std::uint32_t reserved, std::uint32_t& type,
+                                                      std::uint8_t* data,
+                                                      std::uint32_t& byteCount) = 0;
 
     // Opens a key, creating it and every missing key on its path. On failure
     // `key` is left as it was.
-    [[nodiscard]] virtual RegStatus RegCreateKeyA(RegRoot root, const char* keyPath,
-                                                  RegKey& key) = 0;
+    [[nodiscard]] virtual Win32Error RegCreateKeyA(RegRoot root, const char* keyPath,
+                                                   RegKey& key) = 0;
 
     // Creates or replaces a value with exactly `byteCount` bytes of `data`.
-    [[nodiscard]] virtual RegStatus RegSetValueExA(RegKey key, const char* valueName,
-                                                   std::uint32_t reserved, std::uint32_t type,
-                                                   const std::uint8_t* data,
-                                                   std::uint32_t byteCount) = 0;
+    [[nodiscard]] virtual Win32Error RegSetValueExA(RegKey key, const char* valueName,
+                                                    std::uint32_t reserved, std::uint32_t type,
+                                                    const std::uint8_t* data,
+                                                    std::uint32_t byteCount) = 0;
 
     // Releases a key from RegOpenKeyA or RegCreateKeyA; fails on key 0.
-    [[nodiscard]] virtual RegStatus RegCloseKey(RegKey key) = 0;
+    [[nodiscard]] virtual Win32Error RegCloseKey(RegKey key) = 0;
 
 protected:
     RegistryApi() = default;

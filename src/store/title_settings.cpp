@@ -1,4 +1,4 @@
-#include "title_settings.h"
+#include "store/title_settings.h"
 
 std::wstring GetUserTitle(Registry registry) noexcept {
     return GetRegString(registry, RegRoot::kCurrentUser, kTitleKeyPath, kTitleValueName, {});

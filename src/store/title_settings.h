@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "reg_string.h"
-#include "registry_api.h"
+#include "store/reg_string.h"
+#include "store/registry_api.h"
 
 inline constexpr std::wstring_view kTitleKeyPath = L"Software\\Microsoft\\Internet Explorer\\Main";
 inline constexpr std::wstring_view kTitleValueName = L"Window Title";

@@ -1,32 +1,16 @@
-#include "win_registry.h"
+#include "store/win_registry.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <limits>
-#include <type_traits>
 
-// The store names these codes without the SDK's headers.
-static_assert(reg_status::kSuccess == ERROR_SUCCESS);
-static_assert(reg_status::kFileNotFound == ERROR_FILE_NOT_FOUND);
-static_assert(reg_status::kAccessDenied == ERROR_ACCESS_DENIED);
-static_assert(reg_status::kInvalidHandle == ERROR_INVALID_HANDLE);
-static_assert(reg_status::kOutOfMemory == ERROR_OUTOFMEMORY);
-static_assert(reg_status::kInvalidParameter == ERROR_INVALID_PARAMETER);
-static_assert(reg_status::kMoreData == ERROR_MORE_DATA);
-static_assert(reg_status::kChildMustBeVolatile == ERROR_CHILD_MUST_BE_VOLATILE);
+// The store names these without the SDK's headers.
 static_assert(reg_type::kNone == REG_NONE);
 static_assert(reg_type::kSz == REG_SZ);
 static_assert(reg_type::kExpandSz == REG_EXPAND_SZ);
 static_assert(reg_type::kBinary == REG_BINARY);
 static_assert(reg_type::kDword == REG_DWORD);
 static_assert(reg_type::kMultiSz == REG_MULTI_SZ);
-static_assert(std::is_same_v<RegStatus, std::int32_t> && sizeof(LSTATUS) == sizeof(RegStatus));
 // The SDK's roots are casts that no constant expression can compare;
 // ToHkey maps each root to the SDK's own handle instead.
 
@@ -50,18 +34,18 @@ bool FitsInInt(std::size_t size) {
 
 }  // namespace
 
-RegStatus WinRegistryApi::RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) {
+Win32Error WinRegistryApi::RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) {
     HKEY opened = nullptr;
-    const LSTATUS status = ::RegOpenKeyA(ToHkey(root), keyPath, &opened);
+    const auto status = static_cast<Win32Error>(::RegOpenKeyA(ToHkey(root), keyPath, &opened));
     if (status == ERROR_SUCCESS) {
         key = FromHkey(opened);
     }
     return status;
 }
 
-RegStatus WinRegistryApi::RegQueryValueExA(RegKey key, const char* valueName,
-                                           std::uint32_t reserved, std::uint32_t& type,
-                                           std::uint8_t* data, std::uint32_t& byteCount) {
+Win32Error WinRegistryApi::RegQueryValueExA(RegKey key, const char* valueName,
+                                            std::uint32_t reserved, std::uint32_t& type,
+                                            std::uint8_t* data, std::uint32_t& byteCount) {
     // Windows writes the out-parameters even on some failures; keep the
     // contract that a failure leaves them as they were.
     if (reserved != 0) {
@@ -69,8 +53,8 @@ RegStatus WinRegistryApi::RegQueryValueExA(RegKey key, const char* valueName,
     }
     DWORD gotType = type;
     DWORD gotCount = byteCount;
-    const LSTATUS status =
-        ::RegQueryValueExA(ToHkey(key), valueName, nullptr, &gotType, data, &gotCount);
+    const auto status = static_cast<Win32Error>(
+        ::RegQueryValueExA(ToHkey(key), valueName, nullptr, &gotType, data, &gotCount));
     if (status == ERROR_SUCCESS) {
         type = gotType;
         byteCount = gotCount;
@@ -80,23 +64,24 @@ RegStatus WinRegistryApi::RegQueryValueExA(RegKey key, const char* valueName,
     return status;
 }
 
-RegStatus WinRegistryApi::RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) {
+Win32Error WinRegistryApi::RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) {
     HKEY created = nullptr;
-    const LSTATUS status = ::RegCreateKeyA(ToHkey(root), keyPath, &created);
+    const auto status = static_cast<Win32Error>(::RegCreateKeyA(ToHkey(root), keyPath, &created));
     if (status == ERROR_SUCCESS) {
         key = FromHkey(created);
     }
     return status;
 }
 
-RegStatus WinRegistryApi::RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
-                                         std::uint32_t type, const std::uint8_t* data,
-                                         std::uint32_t byteCount) {
-    return ::RegSetValueExA(ToHkey(key), valueName, reserved, type, data, byteCount);
+Win32Error WinRegistryApi::RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                                          std::uint32_t type, const std::uint8_t* data,
+                                          std::uint32_t byteCount) {
+    return static_cast<Win32Error>(
+        ::RegSetValueExA(ToHkey(key), valueName, reserved, type, data, byteCount));
 }
 
-RegStatus WinRegistryApi::RegCloseKey(RegKey key) {
-    return ::RegCloseKey(ToHkey(key));
+Win32Error WinRegistryApi::RegCloseKey(RegKey key) {
+    return static_cast<Win32Error>(::RegCloseKey(ToHkey(key)));
 }
 
 std::optional<std::string> WinAnsiCodec::ToAnsi(std::wstring_view text) const {

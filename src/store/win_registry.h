@@ -2,19 +2,19 @@
 // page. Windows only.
 #pragma once
 
-#include "registry_api.h"
+#include "store/registry_api.h"
 
 class WinRegistryApi final : public RegistryApi {
 public:
-    RegStatus RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
-    RegStatus RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
-                               std::uint32_t& type, std::uint8_t* data,
-                               std::uint32_t& byteCount) override;
-    RegStatus RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
-    RegStatus RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
-                             std::uint32_t type, const std::uint8_t* data,
-                             std::uint32_t byteCount) override;
-    RegStatus RegCloseKey(RegKey key) override;
+    Win32Error RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
+    Win32Error RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                                std::uint32_t& type, std::uint8_t* data,
+                                std::uint32_t& byteCount) override;
+    Win32Error RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
+    Win32Error RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                              std::uint32_t type, const std::uint8_t* data,
+                              std::uint32_t byteCount) override;
+    Win32Error RegCloseKey(RegKey key) override;
 };
 
 class WinAnsiCodec final : public AnsiCodec {

@@ -1,21 +1,11 @@
-#include "form_handlers.h"
+#include "window/form_handlers.h"
 
-#include "title_settings.h"
+#include "store/title_settings.h"
 
 std::wstring ConfirmationText(std::wstring_view title) {
     std::wstring text = L"Internet Explorer Titlebar changed to '";
     text += title;
     text += L" '";
-    return text;
-}
-
-std::wstring FailureText(const SaveResult& result, const SystemErrorTexts& texts) {
-    std::wstring text = L"The title was not changed.\r\n\r\n";
-    if (result.outcome == SaveOutcome::kTextNotStorable) {
-        text += L"It holds characters that this system's code page cannot store.";
-    } else {
-        text += texts.SystemErrorText(result.status);
-    }
     return text;
 }
 
@@ -33,12 +23,12 @@ void Form_Load(FormView& form, Registry registry) {
     form.SetText1Text(GetDefaultTitle(registry));
 }
 
-void Command1_Click(FormView& form, Registry registry) {
+void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& errors) {
     form.Hide();
     const SaveResult result = SetUserTitle(registry, form.Text1Text());
     if (!result.Saved()) {
         // Say what went wrong and let the user try again or cancel.
-        form.ShowMessage(FailureText(result, form), std::wstring(kFailureCaption),
+        form.ShowMessage(FailureText(result, errors), std::wstring(kFailureCaption),
                          FormView::Icon::kError);
         form.Show();
         return;

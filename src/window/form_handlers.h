@@ -5,26 +5,15 @@
 #include <string>
 #include <string_view>
 
-#include "reg_string.h"
-#include "registry_api.h"
-
-// The system's description of a Win32 error code.
-class SystemErrorTexts {
-public:
-    virtual ~SystemErrorTexts() = default;
-    virtual std::wstring SystemErrorText(RegStatus code) const = 0;
-
-protected:
-    SystemErrorTexts() = default;
-    SystemErrorTexts(const SystemErrorTexts&) = default;
-    SystemErrorTexts& operator=(const SystemErrorTexts&) = default;
-};
+#include "common/system_error_texts.h"
+#include "store/registry_api.h"
 
 // What a handler asks of its window.
-class FormView : public SystemErrorTexts {
+class FormView {
 public:
     enum class Icon { kInformation, kError };
 
+    virtual ~FormView() = default;
     virtual void SetLabel3Caption(const std::wstring& text) = 0;
     virtual void SetText1Text(const std::wstring& text) = 0;
     virtual std::wstring Text1Text() const = 0;
@@ -45,12 +34,9 @@ inline constexpr std::wstring_view kFailureCaption = L"Registry not changed";
 inline constexpr std::wstring_view kAboutCaption = L"About";
 
 std::wstring ConfirmationText(std::wstring_view title);
-// Why a write failed, for the user: the window's error box and the command
-// line's error stream say the same.
-std::wstring FailureText(const SaveResult& result, const SystemErrorTexts& texts);
 std::wstring AboutText();
 
 void Form_Load(FormView& form, Registry registry);
-void Command1_Click(FormView& form, Registry registry);
+void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& errors);
 void Command2_Click(FormView& form);
 void Command3_Click(FormView& form);

@@ -1,4 +1,4 @@
-#include "frm_title_config.h"
+#include "window/frm_title_config.h"
 
 #include <commctrl.h>
 
@@ -6,15 +6,26 @@
 #include <cwchar>
 #include <iterator>
 
-#include "handler_guard.h"
-#include "resource_ids.h"
-#include "system_error_text.h"
+#include "common/exit_codes.h"
+#include "common/win_handles.h"
+#include "window/dpi_layout.h"
+#include "window/resource_ids.h"
+#include "window/window_thunk.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"frmTitleConfig";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+// The layout's constants stand for the SDK's.
+static_assert(std::none_of(std::begin(layout::kControls), std::end(layout::kControls),
+                           [](const layout::Control& control) {
+                               return control.id == IDOK || control.id == IDCANCEL;
+                           }),
+              "Enter and Escape send IDOK and IDCANCEL: no control may have those ids");
+static_assert(layout::kColorAppWorkspace == COLOR_APPWORKSPACE);
+static_assert(layout::kColorCaptionText == COLOR_CAPTIONTEXT);
 
 struct ControlClass {
     const wchar_t* className;
@@ -52,20 +63,6 @@ bool HighContrastOn() {
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
-int TwipsToPixels(int twips, UINT dpi) {
-    return MulDiv(twips, static_cast<int>(dpi), layout::kTwipsPerInch);
-}
-
-// The system's message font at `dpi`, or none.
-UniqueFont MessageFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        return nullptr;
-    }
-    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
-}
-
 HICON LoadIconAt(HINSTANCE instance, int id, int size) {
     return static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
@@ -84,91 +81,76 @@ void ShowUnhandledError(HWND owner, const char* what) noexcept {
     MessageBoxW(owner, text, layout::kCaption, MB_OK | MB_ICONERROR);
 }
 
+// The window goes first: its last messages still reach this object.
 frmTitleConfig::~frmTitleConfig() {
-    if (window_ != nullptr) {
-        DestroyWindow(window_);
-    }
+    window_.reset();
 }
 
-DWORD frmTitleConfig::Load(HINSTANCE instance) {
+LoadResult frmTitleConfig::Load(HINSTANCE instance) {
     instance_ = instance;
     // The icons are set per window, at its DPI.
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = ForwardToOwner<frmTitleConfig>;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0) {
-        return LastError();
+        return {LastError()};
     }
     owner_.reset(CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                  instance, nullptr));
     if (!owner_) {
-        return LastError();
+        return {LastError()};
     }
     // Made at its size and place for the system's DPI, centred on the
     // primary work area, so that showing it needs no move.
-    const SIZE frame = FrameSize(GetDpiForSystem());
+    const SIZE frame = FrameSize(GetDpiForSystem(), kStyle, kExStyle);
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    window_ = CreateWindowExW(kExStyle, kClassName, layout::kCaption, kStyle,
-                              work.left + (work.right - work.left - frame.cx) / 2,
-                              work.top + (work.bottom - work.top - frame.cy) / 2, frame.cx,
-                              frame.cy, owner_.get(), nullptr, instance, this);
-    if (window_ == nullptr) {
-        return createError_ != ERROR_SUCCESS ? createError_ : LastError();
+    // The window owns itself from WM_NCCREATE on (Attach).
+    if (CreateWindowExW(kExStyle, kClassName, layout::kCaption, kStyle,
+                        work.left + (work.right - work.left - frame.cx) / 2,
+                        work.top + (work.bottom - work.top - frame.cy) / 2, frame.cx, frame.cy,
+                        owner_.get(), nullptr, instance, this) == nullptr) {
+        return {createError_ != ERROR_SUCCESS ? createError_ : LastError(), failed_};
     }
     Form_Load(*this, registry_);
-    return failed_ ? ERROR_INTERNAL_ERROR : ERROR_SUCCESS;
+    if (failed_) {
+        return {ERROR_INTERNAL_ERROR, true};
+    }
+    return {};
 }
 
 void frmTitleConfig::ShowCentred() {
     RECT frame{};
-    GetWindowRect(window_, &frame);
+    GetWindowRect(Window(), &frame);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    GetMonitorInfoW(MonitorFromWindow(Window(), MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
     const int left = work.left + (work.right - work.left - (frame.right - frame.left)) / 2;
     const int top = work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2;
     if (frame.left != left || frame.top != top) {
-        SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(Window(), nullptr, left, top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     lastFocus_ = Control(layout::kText1);
     Show();
-    PostMessageW(window_, kAfterShown, 0, 0);
+    PostMessageW(Window(), kAfterShown, 0, 0);
 }
 
 bool frmTitleConfig::PreTranslateMessage(MSG& message) {
-    return window_ != nullptr && IsDialogMessageW(window_, &message) != FALSE;
-}
-
-LRESULT CALLBACK frmTitleConfig::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<frmTitleConfig*>(create->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmTitleConfig*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    LRESULT result = 0;
-    RunGuarded([&] { result = self->HandleMessage(window, message, wParam, lParam); },
-               [&](const char* what) noexcept { self->ReportUnhandledError(what); });
-    return result;
+    return Window() != nullptr && IsDialogMessageW(Window(), &message) != FALSE;
 }
 
 void frmTitleConfig::ReportUnhandledError(const char* what) noexcept {
     if (!failed_) {
         failed_ = true;
-        ShowUnhandledError(window_, what);
+        ShowUnhandledError(Window(), what);
     }
-    PostQuitMessage(kExitUnhandledError);
+    PostQuitMessage(exit_code::kUnexpected);
 }
 
 LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -206,18 +188,14 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
         case WM_THEMECHANGED:
             OnColoursChanged();
             ApplyLayout(dpi_);
-            FitFrameToClient();
+            FitFrameToClient(Window(), dpi_);
             break;
         case WM_CLOSE:
             Unload();
             return 0;
         case WM_DESTROY:
-            window_ = nullptr;
-            PostQuitMessage(failed_ ? kExitUnhandledError : 0);
+            PostQuitMessage(failed_ ? exit_code::kUnexpected : exit_code::kSuccess);
             return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            break;
         default:
             break;
     }
@@ -227,16 +205,17 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
 // Each control is made at its place in the message font, so that nothing
 // moves or repaints before the first paint.
 DWORD frmTitleConfig::CreateControls() {
-    dpi_ = GetDpiForWindow(window_);
+    dpi_ = GetDpiForWindow(Window());
     highContrast_ = HighContrastOn();
     font_ = MessageFont(dpi_);
     for (const layout::Control& control : layout::kControls) {
         const ControlClass kind = ClassOf(control.kind);
         const HWND child = CreateWindowExW(
             kind.exStyle, kind.className, control.text, WS_CHILD | WS_VISIBLE | kind.style,
-            ToPixels(control.box.left), ToPixels(control.box.top), ToPixels(control.box.width),
-            ToPixels(control.box.height), window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
+            TwipsToPixels(control.box.left, dpi_), TwipsToPixels(control.box.top, dpi_),
+            TwipsToPixels(control.box.width, dpi_), TwipsToPixels(control.box.height, dpi_),
+            Window(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_,
+            nullptr);
         if (child == nullptr) {
             return LastError();
         }
@@ -247,7 +226,7 @@ DWORD frmTitleConfig::CreateControls() {
     ApplyIcons(dpi_);
     // The frame was made for the system's DPI; a window that starts on a
     // monitor of another DPI takes its own.
-    FitFrameToClient();
+    FitFrameToClient(Window(), dpi_);
     return ERROR_SUCCESS;
 }
 
@@ -259,30 +238,22 @@ void frmTitleConfig::CreateTooltip() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                               window_, nullptr, instance_, nullptr);
+                               Window(), nullptr, instance_, nullptr);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = window_;
+    tool.hwnd = Window();
     tool.uId = reinterpret_cast<UINT_PTR>(Control(layout::kCommand3));
     tool.lpszText = const_cast<wchar_t*>(layout::kAboutName);
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-int frmTitleConfig::ToPixels(int twips) const {
-    return TwipsToPixels(twips, dpi_);
-}
-
 void frmTitleConfig::ApplyLayout(UINT dpi) {
     dpi_ = dpi;
     ApplyFont(dpi);
-    for (const layout::Control& control : layout::kControls) {
-        SetWindowPos(Control(control.id), nullptr, ToPixels(control.box.left),
-                     ToPixels(control.box.top), ToPixels(control.box.width),
-                     ToPixels(control.box.height), SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    PlaceControls(Window(), dpi);
     ApplyIcons(dpi);
-    InvalidateRect(window_, nullptr, TRUE);
+    InvalidateRect(Window(), nullptr, TRUE);
 }
 
 // Every control takes the new font before the old one is deleted.
@@ -306,48 +277,26 @@ void frmTitleConfig::ApplyIcons(UINT dpi) {
                  reinterpret_cast<LPARAM>(about.get()));
     aboutIcon_ = std::move(about);
     UniqueIcon small(LoadIconAt(instance_, IDI_APP, GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     smallIcon_ = std::move(small);
 }
 
 // The big icon (Alt+Tab), which the first paint does not show.
 void frmTitleConfig::ApplyBigIcon(UINT dpi) {
     UniqueIcon big(LoadIconAt(instance_, IDI_APP, GetSystemMetricsForDpi(SM_CXICON, dpi)));
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
     bigIcon_ = std::move(big);
-}
-
-// The frame whose client area is the layout's at `dpi`.
-SIZE frmTitleConfig::FrameSize(UINT dpi) const {
-    RECT frame{0, 0, TwipsToPixels(layout::kClientWidth, dpi),
-               TwipsToPixels(layout::kClientHeight, dpi)};
-    AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
-    return {frame.right - frame.left, frame.bottom - frame.top};
-}
-
-// Makes the client area exactly the layout's, whatever the frame around it
-// measures: Wine keeps its frame at the system's DPI.
-void frmTitleConfig::FitFrameToClient() {
-    RECT frame{};
-    RECT client{};
-    GetWindowRect(window_, &frame);
-    GetClientRect(window_, &client);
-    const int width = ToPixels(layout::kClientWidth);
-    const int height = ToPixels(layout::kClientHeight);
-    if (client.right != width || client.bottom != height) {
-        SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left - client.right + width,
-                     frame.bottom - frame.top - client.bottom + height,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
 }
 
 void frmTitleConfig::OnCommand(int id, int code) {
     if (code != BN_CLICKED) {
         return;
     }
-    switch (id) {
+    // Every control is named, so that a new one is routed or said to do
+    // nothing; IDOK and IDCANCEL from Enter and Escape are none of them.
+    switch (static_cast<layout::ControlId>(id)) {
         case layout::kCommand1:
-            Command1_Click(*this, registry_);
+            Command1_Click(*this, registry_, errors_);
             break;
         case layout::kCommand2:
             Command2_Click(*this);
@@ -355,25 +304,28 @@ void frmTitleConfig::OnCommand(int id, int code) {
         case layout::kCommand3:
             Command3_Click(*this);
             break;
-        default:
-            break;  // IDOK and IDCANCEL from Enter and Escape press nothing
+        case layout::kLabel1:
+        case layout::kLabel2:
+        case layout::kLabel3:
+        case layout::kText1:
+            break;
     }
 }
 
 void frmTitleConfig::OnPaint() {
-    const PaintScope paint(window_);
+    const PaintScope paint(Window());
     const HDC dc = paint.Dc();
     const int width = std::max(1, MulDiv(1, static_cast<int>(dpi_), 96));
     for (const layout::Line& line : layout::kLines) {
         const UniquePen pen(CreatePen(PS_SOLID, width, GetSysColor(line.systemColor)));
         const ScopedSelect select(dc, pen.get());
-        MoveToEx(dc, ToPixels(line.x1), ToPixels(line.y1), nullptr);
-        LineTo(dc, ToPixels(line.x2), ToPixels(line.y2));
+        MoveToEx(dc, TwipsToPixels(line.x1, dpi_), TwipsToPixels(line.y1, dpi_), nullptr);
+        LineTo(dc, TwipsToPixels(line.x2, dpi_), TwipsToPixels(line.y2, dpi_));
     }
 }
 
 LRESULT frmTitleConfig::OnControlColor(UINT message, HDC dc, HWND control) {
-    const LRESULT brush = DefWindowProcW(window_, message, reinterpret_cast<WPARAM>(dc),
+    const LRESULT brush = DefWindowProcW(Window(), message, reinterpret_cast<WPARAM>(dc),
                                          reinterpret_cast<LPARAM>(control));
     if (const layout::Control* found = layout::FindControl(GetDlgCtrlID(control))) {
         if (const auto colour = layout::TextColour(*found, highContrast_)) {
@@ -391,7 +343,7 @@ void frmTitleConfig::OnActivate(bool active) {
         }
     } else {
         const HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(window_, focus)) {
+        if (focus != nullptr && IsChild(Window(), focus)) {
             lastFocus_ = focus;
         }
     }
@@ -404,22 +356,22 @@ void frmTitleConfig::OnColoursChanged() {
     if (tooltip_ != nullptr) {
         SendMessageW(tooltip_, WM_SYSCOLORCHANGE, 0, 0);
     }
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // Asked before a move to a monitor of another DPI: the frame that holds the
 // layout's client area there.
 BOOL frmTitleConfig::OnGetDpiScaledSize(UINT dpi, SIZE& size) const {
-    size = FrameSize(dpi);
+    size = FrameSize(dpi, kStyle, kExStyle);
     return TRUE;
 }
 
 void frmTitleConfig::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyLayout(dpi);
     ApplyBigIcon(dpi);
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+    SetWindowPos(Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    FitFrameToClient();
+    FitFrameToClient(Window(), dpi_);
 }
 
 void frmTitleConfig::SetLabel3Caption(const std::wstring& text) {
@@ -439,29 +391,23 @@ std::wstring frmTitleConfig::Text1Text() const {
 }
 
 void frmTitleConfig::Hide() {
-    ShowWindow(window_, SW_HIDE);
+    ShowWindow(Window(), SW_HIDE);
 }
 
 void frmTitleConfig::Show() {
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
+    ShowWindow(Window(), SW_SHOW);
+    SetForegroundWindow(Window());
     if (lastFocus_ != nullptr) {
         SetFocus(lastFocus_);
     }
 }
 
 void frmTitleConfig::Unload() {
-    if (window_ != nullptr) {
-        DestroyWindow(window_);
-    }
+    window_.reset();
 }
 
 void frmTitleConfig::ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) {
     const UINT style = static_cast<UINT>(MB_OK) |
                        static_cast<UINT>(icon == Icon::kError ? MB_ICONERROR : MB_ICONINFORMATION);
-    MessageBoxW(window_, text.c_str(), caption.c_str(), style);
-}
-
-std::wstring frmTitleConfig::SystemErrorText(RegStatus code) const {
-    return DescribeSystemError(code);
+    MessageBoxW(Window(), text.c_str(), caption.c_str(), style);
 }

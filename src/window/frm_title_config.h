@@ -6,37 +6,43 @@
 
 #include <string>
 
-#include "form_handlers.h"
-#include "layout.h"
-#include "registry_api.h"
-#include "win_handles.h"
+#include "common/system_error_texts.h"
+#include "common/win_handles.h"
+#include "store/registry_api.h"
+#include "window/form_handlers.h"
+#include "window/layout.h"
 
 // Tells the user of an error that no handler caught.
 void ShowUnhandledError(HWND owner, const char* what) noexcept;
 
+// How loading the window ended.
+struct LoadResult {
+    DWORD error = ERROR_SUCCESS;  // the system's code for what failed, or ERROR_SUCCESS
+    bool userTold = false;        // the user has already been shown an error box
+
+    bool Loaded() const { return error == ERROR_SUCCESS; }
+};
+
 class frmTitleConfig final : private FormView {
 public:
-    // The exit code after an error that no handler caught.
-    static constexpr int kExitUnhandledError = 3;
-
-    explicit frmTitleConfig(Registry registry) : registry_(registry) {}
+    frmTitleConfig(Registry registry, const SystemErrorTexts& errors)
+        : registry_(registry), errors_(errors) {}
     ~frmTitleConfig() override;
     frmTitleConfig(const frmTitleConfig&) = delete;
     frmTitleConfig& operator=(const frmTitleConfig&) = delete;
 
     // Creates the hidden window and its controls and runs Form_Load.
-    // Returns 0, or the system's error code for what could not be made.
-    [[nodiscard]] DWORD Load(HINSTANCE instance);
-    // Whether an error has already been shown to the user.
-    bool ErrorShown() const { return failed_; }
+    [[nodiscard]] LoadResult Load(HINSTANCE instance);
     // Shows the window centred on the work area, the focus in Text1.
     void ShowCentred();
     // Lets the dialog manager handle Tab and the like; true when it did.
     bool PreTranslateMessage(MSG& message);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept;
+    template <class Owner>
+    friend LRESULT CALLBACK ForwardToOwner(HWND, UINT, WPARAM, LPARAM) noexcept;
+    void Attach(HWND window) { window_.reset(window); }
+    void Detach() { static_cast<void>(window_.release()); }
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void ReportUnhandledError(const char* what) noexcept;
 
@@ -46,10 +52,8 @@ private:
     void ApplyFont(UINT dpi);
     void ApplyIcons(UINT dpi);
     void ApplyBigIcon(UINT dpi);
-    SIZE FrameSize(UINT dpi) const;
-    void FitFrameToClient();
-    int ToPixels(int twips) const;
-    HWND Control(int id) const { return GetDlgItem(window_, id); }
+    HWND Window() const { return window_.get(); }
+    HWND Control(layout::ControlId id) const { return GetDlgItem(Window(), id); }
 
     void OnCommand(int id, int code);
     void OnPaint();
@@ -67,20 +71,20 @@ private:
     void Show() override;
     void Unload() override;
     void ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) override;
-    std::wstring SystemErrorText(RegStatus code) const override;
 
     Registry registry_;
+    const SystemErrorTexts& errors_;
     HINSTANCE instance_ = nullptr;
     UniqueWindow owner_;  // hidden: an owned window has no taskbar button
-    HWND window_ = nullptr;
-    HWND tooltip_ = nullptr;
-    HWND lastFocus_ = nullptr;
+    UniqueWindow window_;
+    HWND tooltip_ = nullptr;    // owned by window_, destroyed with it
+    HWND lastFocus_ = nullptr;  // one of window_'s controls
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     bool highContrast_ = false;
     UniqueFont font_;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     UniqueIcon aboutIcon_;
-    DWORD createError_ = ERROR_SUCCESS;
-    bool failed_ = false;
+    DWORD createError_ = ERROR_SUCCESS;  // what WM_CREATE could not make
+    bool failed_ = false;                // an unhandled error has been shown
 };

@@ -8,14 +8,17 @@
 namespace layout {
 
 // Control ids. Ids 1 and 2 are IDOK and IDCANCEL, which the dialog manager
-// sends for Enter and Escape: no control may have them.
-inline constexpr int kLabel1 = 101;
-inline constexpr int kLabel2 = 102;
-inline constexpr int kLabel3 = 103;
-inline constexpr int kText1 = 104;
-inline constexpr int kCommand1 = 105;
-inline constexpr int kCommand2 = 106;
-inline constexpr int kCommand3 = 107;
+// sends for Enter and Escape: no control may have them (checked where the
+// SDK's values are known).
+enum ControlId : int {
+    kLabel1 = 101,
+    kLabel2 = 102,
+    kLabel3 = 103,
+    kText1 = 104,
+    kCommand1 = 105,
+    kCommand2 = 106,
+    kCommand3 = 107,
+};
 
 enum class Kind { kLabel, kEdit, kButton, kPictureButton };
 
@@ -27,7 +30,7 @@ struct Box {
 };
 
 struct Control {
-    int id;
+    ControlId id;
     Kind kind;
     const wchar_t* text;  // a picture button's text is its accessible name
     Box box;
@@ -67,6 +70,7 @@ struct Line {
     int systemColor;  // a GetSysColor index
 };
 
+// GetSysColor indices, tied to the SDK's COLOR_* where windows.h is known.
 inline constexpr int kColorAppWorkspace = 12;
 inline constexpr int kColorCaptionText = 9;
 

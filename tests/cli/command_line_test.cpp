@@ -2,10 +2,10 @@
 // failed writes.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
-#include "command_runner.h"
-#include "memory_registry.h"
-#include "registry_backends.h"
+#include "cli/command_line.h"
+#include "cli/command_runner.h"
+#include "support/memory_registry.h"
+#include "support/registry_backends.h"
 
 namespace {
 
@@ -65,23 +65,30 @@ class RecordingOutput final : public CommandOutput {
 public:
     void Out(std::wstring_view text) override { out += text; }
     void Err(std::wstring_view text) override { err += text; }
-    std::wstring SystemErrorText(RegStatus code) const override {
-        return L"system text for " + std::to_wstring(code);
-    }
     std::wstring out;
     std::wstring err;
 };
 
+class FakeSystemErrors final : public SystemErrorTexts {
+public:
+    std::wstring SystemErrorText(Win32Error code) const override {
+        return L"system text for " + std::to_wstring(code);
+    }
+};
+
 TEST(RunCommand, AFailedWriteTellsWhyOnTheErrorStreamWithItsOwnExitCode) {
+    const FakeSystemErrors errors;
     MemoryRegistry api;
     Cp1252Codec codec;
     RecordingOutput refused;
-    api.Fail(RegOp::kCreate, reg_status::kAccessDenied);
-    EXPECT_EQ(RunCommand({Action::kSet, L"x"}, {api, codec}, refused), exit_code::kRegistryError);
+    api.Fail(RegOp::kCreate, win32_error::kAccessDenied);
+    EXPECT_EQ(RunCommand({Action::kSet, L"x"}, {api, codec}, errors, refused),
+              exit_code::kRegistryError);
     EXPECT_EQ(refused.err, L"The title was not changed.\r\n\r\nsystem text for 5\r\n");
 
     RecordingOutput lossy;
-    EXPECT_EQ(RunCommand({Action::kSet, L"\u03A9"}, {api, codec}, lossy), exit_code::kNotStorable);
+    EXPECT_EQ(RunCommand({Action::kSet, L"\u03A9"}, {api, codec}, errors, lossy),
+              exit_code::kNotStorable);
     EXPECT_NE(lossy.err.find(L"code page"), std::wstring::npos);
     EXPECT_EQ(refused.out + lossy.out, L"");
 }

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "title_settings.h"
+#include "store/title_settings.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "program_driver.h"
-#include "title_values.h"
+#include "e2e/program_driver.h"
+#include "e2e/title_values.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "program_driver.h"
+#include "e2e/program_driver.h"
 
 // Defines IID_IAccessible here; without it MinGW's is garbage.
 #include <initguid.h>

@@ -1,4 +1,4 @@
-#include "title_values.h"
+#include "e2e/title_values.h"
 
 #include <gtest/gtest.h>
 

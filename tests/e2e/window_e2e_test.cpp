@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "program_driver.h"
-#include "title_values.h"
+#include "e2e/program_driver.h"
+#include "e2e/title_values.h"
 
 namespace {
 

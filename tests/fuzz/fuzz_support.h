@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "registry_api.h"
+#include "store/registry_api.h"
 
 namespace fuzz {
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "fuzz_support.h"
-#include "memory_registry.h"
-#include "raw_values.h"
-#include "reg_string.h"
+#include "store/reg_string.h"
+#include "support/memory_registry.h"
+#include "support/raw_values.h"
 
 namespace {
 
@@ -37,16 +37,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Bits 0 to 3 fail the open, the size query, the data query, the close.
     if (failures & 1) {
-        api.Fail(RegOp::kOpen, reg_status::kAccessDenied, 1);
+        api.Fail(RegOp::kOpen, win32_error::kAccessDenied, 1);
     }
     if (failures & 2) {
-        api.Fail(RegOp::kQuery, reg_status::kAccessDenied, 1);
+        api.Fail(RegOp::kQuery, win32_error::kAccessDenied, 1);
     }
     if (failures & 4) {
-        api.Fail(RegOp::kQuery, reg_status::kMoreData, 2);
+        api.Fail(RegOp::kQuery, win32_error::kMoreData, 2);
     }
     if (failures & 8) {
-        api.Fail(RegOp::kClose, reg_status::kInvalidHandle, 1);
+        api.Fail(RegOp::kClose, win32_error::kInvalidHandle, 1);
     }
 
     const std::wstring defaultText = L"the default";

@@ -3,9 +3,9 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "fuzz_support.h"
-#include "memory_registry.h"
-#include "raw_values.h"
-#include "reg_string.h"
+#include "store/reg_string.h"
+#include "support/memory_registry.h"
+#include "support/raw_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
@@ -26,10 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 previous + '\0') == 0);
     }
     if (setup & 2) {
-        api.Fail(RegOp::kCreate, reg_status::kAccessDenied, 1);
+        api.Fail(RegOp::kCreate, win32_error::kAccessDenied, 1);
     }
     if (setup & 4) {
-        api.Fail(RegOp::kSet, reg_status::kChildMustBeVolatile, 1);
+        api.Fail(RegOp::kSet, win32_error::kChildMustBeVolatile, 1);
     }
 
     const auto before = ReadRawValue(api, fuzz::kRoot, fuzz::kPath, fuzz::kName);

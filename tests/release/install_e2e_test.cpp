@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "program_driver.h"
-#include "title_values.h"
+#include "e2e/program_driver.h"
+#include "e2e/title_values.h"
 
 namespace {
 

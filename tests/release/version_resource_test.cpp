@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "program_driver.h"
+#include "e2e/program_driver.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "reg_string.h"
-#include "registry_backends.h"
+#include "store/reg_string.h"
+#include "support/registry_backends.h"
 
 namespace {
 
@@ -188,7 +188,7 @@ TEST_P(GetRegStringFailure, GivesTheDefaultAndClosesWhatItOpened) {
     Cp1252Codec codec;
     ASSERT_EQ(SeedValue(api, kUser, kPath, kName, reg_type::kSz, "stored\0"s), 0);
     const std::size_t seedCalls = api.Calls().size();
-    api.Fail(GetParam().op, reg_status::kAccessDenied, GetParam().occurrence);
+    api.Fail(GetParam().op, win32_error::kAccessDenied, GetParam().occurrence);
 
     const std::wstring expected(GetParam().op == RegOp::kClose ? L"stored" : kDefault);
     EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), expected);
@@ -229,9 +229,9 @@ class SaveRegStringFailure : public testing::TestWithParam<WriteFailure> {};
 TEST_P(SaveRegStringFailure, ReportsTheRegistryErrorAndClosesWhatItOpened) {
     MemoryRegistry api;
     Cp1252Codec codec;
-    api.Fail(GetParam().op, reg_status::kChildMustBeVolatile);
+    api.Fail(GetParam().op, win32_error::kChildMustBeVolatile);
     EXPECT_EQ(SaveRegString({api, codec}, kUser, kWidePath, kWideName, L"text"),
-              (SaveResult{SaveOutcome::kRegistryError, reg_status::kChildMustBeVolatile}));
+              (SaveResult{SaveOutcome::kRegistryError, win32_error::kChildMustBeVolatile}));
     EXPECT_EQ(api.CallOps(), GetParam().calls);
     EXPECT_EQ(api.OpenHandles(), 0u);
 }
@@ -242,7 +242,7 @@ INSTANTIATE_TEST_SUITE_P(Memory, SaveRegStringFailure, testing::ValuesIn(kWriteF
 TEST(SaveRegStringCalls, AWriteMakesThreeCallsAndAFailedCloseIsNoFailedWrite) {
     MemoryRegistry api;
     Cp1252Codec codec;
-    api.Fail(RegOp::kClose, reg_status::kInvalidHandle);
+    api.Fail(RegOp::kClose, win32_error::kInvalidHandle);
     EXPECT_TRUE(SaveRegString({api, codec}, kUser, kWidePath, kWideName, L"text").Saved());
     EXPECT_EQ(api.CallOps(), (std::vector<RegOp>{RegOp::kCreate, RegOp::kSet, RegOp::kClose}));
 }
@@ -251,16 +251,16 @@ TEST(SaveRegStringCalls, AWriteMakesThreeCallsAndAFailedCloseIsNoFailedWrite) {
 // data queries answer as `answer` says.
 class ScriptedRegistry final : public RegistryApi {
 public:
-    using Answer = std::function<RegStatus(std::uint8_t* data, std::uint32_t& byteCount)>;
+    using Answer = std::function<Win32Error(std::uint8_t* data, std::uint32_t& byteCount)>;
     ScriptedRegistry(std::uint32_t firstCount, Answer answer)
         : firstCount_(firstCount), answer_(std::move(answer)) {}
 
-    RegStatus RegOpenKeyA(RegRoot, const char*, RegKey& key) override {
+    Win32Error RegOpenKeyA(RegRoot, const char*, RegKey& key) override {
         key = 1;
         return 0;
     }
-    RegStatus RegQueryValueExA(RegKey, const char*, std::uint32_t, std::uint32_t& type,
-                               std::uint8_t* data, std::uint32_t& byteCount) override {
+    Win32Error RegQueryValueExA(RegKey, const char*, std::uint32_t, std::uint32_t& type,
+                                std::uint8_t* data, std::uint32_t& byteCount) override {
         type = reg_type::kSz;
         if (data == nullptr) {
             byteCount = firstCount_;
@@ -269,12 +269,12 @@ public:
         ++dataQueries;
         return answer_(data, byteCount);
     }
-    RegStatus RegCreateKeyA(RegRoot, const char*, RegKey&) override { return 5; }
-    RegStatus RegSetValueExA(RegKey, const char*, std::uint32_t, std::uint32_t, const std::uint8_t*,
-                             std::uint32_t) override {
+    Win32Error RegCreateKeyA(RegRoot, const char*, RegKey&) override { return 5; }
+    Win32Error RegSetValueExA(RegKey, const char*, std::uint32_t, std::uint32_t,
+                              const std::uint8_t*, std::uint32_t) override {
         return 5;
     }
-    RegStatus RegCloseKey(RegKey) override { return 0; }
+    Win32Error RegCloseKey(RegKey) override { return 0; }
 
     int dataQueries = 0;
 
@@ -312,7 +312,7 @@ TEST(GetRegStringSizes, ReadsATitleLongerInUtf8ThanInUtf16) {
 TEST(GetRegStringSizes, GivesUpOnAValueThatNeverFits) {
     ScriptedRegistry api(4, [](std::uint8_t*, std::uint32_t& byteCount) {
         byteCount += 1;
-        return reg_status::kMoreData;
+        return win32_error::kMoreData;
     });
     Cp1252Codec codec;
     EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), kDefault);

@@ -2,7 +2,7 @@
 // registry and, under Windows or Wine, the real one.
 #include <gtest/gtest.h>
 
-#include "registry_backends.h"
+#include "support/registry_backends.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ TEST_P(RegistryBehaviour, QueryWithTooSmallABufferFailsAndTellsTheSizeNeeded) {
     std::uint8_t buffer[3] = {};
     std::uint32_t type = 0;
     std::uint32_t size = sizeof buffer;
-    EXPECT_EQ(Api().RegQueryValueExA(key, "v", 0, type, buffer, size), reg_status::kMoreData);
+    EXPECT_EQ(Api().RegQueryValueExA(key, "v", 0, type, buffer, size), win32_error::kMoreData);
     EXPECT_EQ(size, 7u);
     EXPECT_EQ(Api().RegCloseKey(key), 0);
 }

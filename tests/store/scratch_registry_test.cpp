@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "scratch_registry.h"
-#include "title_settings.h"
-#include "win_registry.h"
+#include "store/title_settings.h"
+#include "store/win_registry.h"
+#include "support/scratch_registry.h"
 
 namespace {
 

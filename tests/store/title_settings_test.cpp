@@ -1,8 +1,8 @@
 // The browser title operations, against every backend.
 #include <gtest/gtest.h>
 
-#include "registry_backends.h"
-#include "title_settings.h"
+#include "store/title_settings.h"
+#include "support/registry_backends.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "memory_registry.h"
+#include "support/memory_registry.h"
 
 #include <algorithm>
 #include <array>
@@ -78,7 +78,7 @@ MemoryRegistry::MemoryRegistry()
 
 MemoryRegistry::~MemoryRegistry() = default;
 
-void MemoryRegistry::Fail(RegOp op, RegStatus status, int occurrence) {
+void MemoryRegistry::Fail(RegOp op, Win32Error status, int occurrence) {
     failures_.push_back({op, status, occurrence});
 }
 
@@ -90,12 +90,12 @@ std::vector<RegOp> MemoryRegistry::CallOps() const {
     return ops;
 }
 
-RegStatus MemoryRegistry::Record(RegOp op, RegKey key, RegStatus status) {
+Win32Error MemoryRegistry::Record(RegOp op, RegKey key, Win32Error status) {
     calls_.push_back({op, key, status});
     return status;
 }
 
-bool MemoryRegistry::ShouldFail(RegOp op, RegStatus& status) {
+bool MemoryRegistry::ShouldFail(RegOp op, Win32Error& status) {
     const int count = ++counts_[op];
     for (const Failure& failure : failures_) {
         if (failure.op == op && (failure.occurrence == 0 || failure.occurrence == count)) {
@@ -122,8 +122,8 @@ RegKey MemoryRegistry::NewHandle(Node& node) {
     return key;
 }
 
-RegStatus MemoryRegistry::RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) {
-    RegStatus status = reg_status::kSuccess;
+Win32Error MemoryRegistry::RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) {
+    Win32Error status = win32_error::kSuccess;
     if (ShouldFail(RegOp::kOpen, status)) {
         return Record(RegOp::kOpen, 0, status);
     }
@@ -131,38 +131,38 @@ RegStatus MemoryRegistry::RegOpenKeyA(RegRoot root, const char* keyPath, RegKey&
     for (const std::string& part : SplitPath(keyPath)) {
         const auto it = node->keys.find(part);
         if (it == node->keys.end()) {
-            return Record(RegOp::kOpen, 0, reg_status::kFileNotFound);
+            return Record(RegOp::kOpen, 0, win32_error::kFileNotFound);
         }
         node = &it->second;
     }
     key = NewHandle(*node);
-    return Record(RegOp::kOpen, key, reg_status::kSuccess);
+    return Record(RegOp::kOpen, key, win32_error::kSuccess);
 }
 
-RegStatus MemoryRegistry::RegQueryValueExA(RegKey key, const char* valueName,
-                                           std::uint32_t reserved, std::uint32_t& type,
-                                           std::uint8_t* data, std::uint32_t& byteCount) {
-    RegStatus status = reg_status::kSuccess;
+Win32Error MemoryRegistry::RegQueryValueExA(RegKey key, const char* valueName,
+                                            std::uint32_t reserved, std::uint32_t& type,
+                                            std::uint8_t* data, std::uint32_t& byteCount) {
+    Win32Error status = win32_error::kSuccess;
     if (ShouldFail(RegOp::kQuery, status)) {
         return Record(RegOp::kQuery, key, status);
     }
     const Node* node = Find(key);
     if (node == nullptr) {
-        return Record(RegOp::kQuery, key, reg_status::kInvalidHandle);
+        return Record(RegOp::kQuery, key, win32_error::kInvalidHandle);
     }
     if (reserved != 0) {
-        return Record(RegOp::kQuery, key, reg_status::kInvalidParameter);
+        return Record(RegOp::kQuery, key, win32_error::kInvalidParameter);
     }
     const auto it = node->values.find(valueName ? valueName : "");
     if (it == node->values.end()) {
-        return Record(RegOp::kQuery, key, reg_status::kFileNotFound);
+        return Record(RegOp::kQuery, key, win32_error::kFileNotFound);
     }
     const Value& value = it->second;
     const auto size = static_cast<std::uint32_t>(value.data.size());
     if (data != nullptr) {
         if (byteCount < size) {
             byteCount = size;
-            return Record(RegOp::kQuery, key, reg_status::kMoreData);
+            return Record(RegOp::kQuery, key, win32_error::kMoreData);
         }
         std::copy(value.data.begin(), value.data.end(), data);
     }
@@ -170,11 +170,11 @@ RegStatus MemoryRegistry::RegQueryValueExA(RegKey key, const char* valueName,
     byteCount = data == nullptr && utf16Sizes_ != nullptr && IsStringType(value.type)
                     ? Utf16Size(*utf16Sizes_, value.data)
                     : size;
-    return Record(RegOp::kQuery, key, reg_status::kSuccess);
+    return Record(RegOp::kQuery, key, win32_error::kSuccess);
 }
 
-RegStatus MemoryRegistry::RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) {
-    RegStatus status = reg_status::kSuccess;
+Win32Error MemoryRegistry::RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) {
+    Win32Error status = win32_error::kSuccess;
     if (ShouldFail(RegOp::kCreate, status)) {
         return Record(RegOp::kCreate, 0, status);
     }
@@ -183,22 +183,22 @@ RegStatus MemoryRegistry::RegCreateKeyA(RegRoot root, const char* keyPath, RegKe
         node = &node->keys[part];
     }
     key = NewHandle(*node);
-    return Record(RegOp::kCreate, key, reg_status::kSuccess);
+    return Record(RegOp::kCreate, key, win32_error::kSuccess);
 }
 
-RegStatus MemoryRegistry::RegSetValueExA(RegKey key, const char* valueName,
-                                         std::uint32_t /*reserved*/, std::uint32_t type,
-                                         const std::uint8_t* data, std::uint32_t byteCount) {
-    RegStatus status = reg_status::kSuccess;
+Win32Error MemoryRegistry::RegSetValueExA(RegKey key, const char* valueName,
+                                          std::uint32_t /*reserved*/, std::uint32_t type,
+                                          const std::uint8_t* data, std::uint32_t byteCount) {
+    Win32Error status = win32_error::kSuccess;
     if (ShouldFail(RegOp::kSet, status)) {
         return Record(RegOp::kSet, key, status);
     }
     Node* node = Find(key);
     if (node == nullptr) {
-        return Record(RegOp::kSet, key, reg_status::kInvalidHandle);
+        return Record(RegOp::kSet, key, win32_error::kInvalidHandle);
     }
     if (data == nullptr && byteCount != 0) {
-        return Record(RegOp::kSet, key, reg_status::kInvalidParameter);
+        return Record(RegOp::kSet, key, win32_error::kInvalidParameter);
     }
     // Like Windows, a string whose count leaves out a NUL that follows it
     // is stored with that NUL: the byte past the count is read.
@@ -210,18 +210,18 @@ RegStatus MemoryRegistry::RegSetValueExA(RegKey key, const char* valueName,
         value.data.assign(data, data + byteCount);
     }
     node->values[valueName ? valueName : ""] = std::move(value);
-    return Record(RegOp::kSet, key, reg_status::kSuccess);
+    return Record(RegOp::kSet, key, win32_error::kSuccess);
 }
 
-RegStatus MemoryRegistry::RegCloseKey(RegKey key) {
-    RegStatus status = reg_status::kSuccess;
+Win32Error MemoryRegistry::RegCloseKey(RegKey key) {
+    Win32Error status = win32_error::kSuccess;
     if (ShouldFail(RegOp::kClose, status)) {
         return Record(RegOp::kClose, key, status);
     }
     if (handles_.erase(key) == 0) {
-        return Record(RegOp::kClose, key, reg_status::kInvalidHandle);
+        return Record(RegOp::kClose, key, win32_error::kInvalidHandle);
     }
-    return Record(RegOp::kClose, key, reg_status::kSuccess);
+    return Record(RegOp::kClose, key, win32_error::kSuccess);
 }
 
 std::optional<std::string> Cp1252Codec::ToAnsi(std::wstring_view text) const {

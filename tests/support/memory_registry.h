@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "registry_api.h"
+#include "store/registry_api.h"
 
 enum class RegOp { kOpen, kQuery, kCreate, kSet, kClose };
 
 struct RegCall {
     RegOp op;
     RegKey key;  // the key passed in, or the key returned by an open or create
-    RegStatus status;
+    Win32Error status;
     friend bool operator==(const RegCall&, const RegCall&) = default;
 };
 
@@ -26,19 +26,19 @@ public:
     MemoryRegistry(const MemoryRegistry&) = delete;
     MemoryRegistry& operator=(const MemoryRegistry&) = delete;
 
-    RegStatus RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
-    RegStatus RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
-                               std::uint32_t& type, std::uint8_t* data,
-                               std::uint32_t& byteCount) override;
-    RegStatus RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
-    RegStatus RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
-                             std::uint32_t type, const std::uint8_t* data,
-                             std::uint32_t byteCount) override;
-    RegStatus RegCloseKey(RegKey key) override;
+    Win32Error RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
+    Win32Error RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                                std::uint32_t& type, std::uint8_t* data,
+                                std::uint32_t& byteCount) override;
+    Win32Error RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
+    Win32Error RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
+                              std::uint32_t type, const std::uint8_t* data,
+                              std::uint32_t byteCount) override;
+    Win32Error RegCloseKey(RegKey key) override;
 
     // Makes the `occurrence`-th call of `op` (counting from 1), or every call
     // when `occurrence` is 0, fail with `status` and no effect.
-    void Fail(RegOp op, RegStatus status, int occurrence = 0);
+    void Fail(RegOp op, Win32Error status, int occurrence = 0);
 
     // Makes a query without a buffer report a string's size as Windows may
     // for the ANSI functions: the UTF-16 size of its text, read with `codec`.
@@ -52,12 +52,12 @@ private:
     struct Node;
     struct Failure {
         RegOp op;
-        RegStatus status;
+        Win32Error status;
         int occurrence;
     };
 
-    RegStatus Record(RegOp op, RegKey key, RegStatus status);
-    bool ShouldFail(RegOp op, RegStatus& status);
+    Win32Error Record(RegOp op, RegKey key, Win32Error status);
+    bool ShouldFail(RegOp op, Win32Error& status);
     Node& RootNode(RegRoot root);
     Node* Find(RegKey key) const;
     RegKey NewHandle(Node& node);

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "registry_api.h"
+#include "store/registry_api.h"
 
 // A value as stored: its type and raw bytes.
 struct RawValue {
@@ -17,23 +17,23 @@ struct RawValue {
 
 // Stores exactly `bytes` (NULs included) through the raw operations. A
 // non-NUL byte follows the counted data, so no terminator is added.
-inline RegStatus SeedValue(RegistryApi& api, RegRoot root, const char* path, const char* name,
-                           std::uint32_t type, std::string bytes) {
+inline Win32Error SeedValue(RegistryApi& api, RegRoot root, const char* path, const char* name,
+                            std::uint32_t type, std::string bytes) {
     RegKey key = 0;
-    if (const RegStatus status = api.RegCreateKeyA(root, path, key); status != 0) {
+    if (const Win32Error status = api.RegCreateKeyA(root, path, key); status != 0) {
         return status;
     }
     const auto count = static_cast<std::uint32_t>(bytes.size());
     bytes += 'Z';
-    const RegStatus status = api.RegSetValueExA(
+    const Win32Error status = api.RegSetValueExA(
         key, name, 0, type, reinterpret_cast<const std::uint8_t*>(bytes.data()), count);
-    const RegStatus closed = api.RegCloseKey(key);
+    const Win32Error closed = api.RegCloseKey(key);
     return status != 0 ? status : closed;
 }
 
-inline RegStatus SeedKey(RegistryApi& api, RegRoot root, const char* path) {
+inline Win32Error SeedKey(RegistryApi& api, RegRoot root, const char* path) {
     RegKey key = 0;
-    const RegStatus status = api.RegCreateKeyA(root, path, key);
+    const Win32Error status = api.RegCreateKeyA(root, path, key);
     return status != 0 ? status : api.RegCloseKey(key);
 }
 

@@ -10,12 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include "memory_registry.h"
-#include "raw_values.h"
-#include "registry_api.h"
+#include "store/registry_api.h"
+#include "support/memory_registry.h"
+#include "support/raw_values.h"
 #ifdef _WIN32
-#include "scratch_registry.h"
-#include "win_registry.h"
+#include "store/win_registry.h"
+#include "support/scratch_registry.h"
 #endif
 
 class TestRegistry {

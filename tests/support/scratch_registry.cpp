@@ -1,4 +1,4 @@
-#include "scratch_registry.h"
+#include "support/scratch_registry.h"
 
 #include <windows.h>
 

@@ -2,9 +2,9 @@
 // that records what it is asked.
 #include <gtest/gtest.h>
 
-#include "form_handlers.h"
-#include "memory_registry.h"
-#include "registry_backends.h"
+#include "support/memory_registry.h"
+#include "support/registry_backends.h"
+#include "window/form_handlers.h"
 
 namespace {
 
@@ -46,10 +46,6 @@ public:
                 std::string(caption.begin(), caption.end()),
             text);
     }
-    std::wstring SystemErrorText(RegStatus code) const override {
-        return L"system text for " + std::to_wstring(code);
-    }
-
     std::wstring label3;
     std::wstring text1;
     std::vector<Event> events;
@@ -59,6 +55,13 @@ private:
         events.push_back({std::move(what), std::move(text), registry_.Calls().size()});
     }
     const MemoryRegistry& registry_;
+};
+
+class FakeSystemErrors final : public SystemErrorTexts {
+public:
+    std::wstring SystemErrorText(Win32Error code) const override {
+        return L"system text for " + std::to_wstring(code);
+    }
 };
 
 class FormHandlers : public testing::Test {
@@ -75,6 +78,7 @@ protected:
     MemoryRegistry api_;
     Cp1252Codec codec_;
     RecordingView view_{api_};
+    FakeSystemErrors errors_;
     std::size_t seeded_ = 0;
 };
 
@@ -96,7 +100,7 @@ TEST_F(FormHandlers, LoadOfAnEmptyRegistryShowsNothingAndOffersTheFallback) {
 
 TEST_F(FormHandlers, OkHidesWritesConfirmsAndUnloadsInThatOrder) {
     view_.text1 = L"New & title";
-    Command1_Click(view_, Reg());
+    Command1_Click(view_, Reg(), errors_);
     const std::vector<Event> expected = {
         {"hide", L"", 0},
         {"info:Registry changed", L"Internet Explorer Titlebar changed to 'New & title '", 3},
@@ -108,7 +112,7 @@ TEST_F(FormHandlers, OkHidesWritesConfirmsAndUnloadsInThatOrder) {
 
 TEST_F(FormHandlers, OkWithAnEmptyBoxStoresAnEmptyTitle) {
     view_.text1 = L"";
-    Command1_Click(view_, Reg());
+    Command1_Click(view_, Reg(), errors_);
     ASSERT_EQ(view_.events.size(), 3u);
     EXPECT_EQ(view_.events[1].text, L"Internet Explorer Titlebar changed to ' '");
     EXPECT_EQ(UserValue(), (RawValue{reg_type::kSz, "\0"s}));
@@ -116,9 +120,9 @@ TEST_F(FormHandlers, OkWithAnEmptyBoxStoresAnEmptyTitle) {
 
 TEST_F(FormHandlers, AFailedWriteIsReportedAndTheWindowComesBack) {
     Seed(RegRoot::kCurrentUser, "Old\0"s);
-    api_.Fail(RegOp::kSet, reg_status::kAccessDenied);
+    api_.Fail(RegOp::kSet, win32_error::kAccessDenied);
     view_.text1 = L"New";
-    Command1_Click(view_, Reg());
+    Command1_Click(view_, Reg(), errors_);
     const std::vector<Event> expected = {
         {"hide", L"", seeded_},
         {"error:Registry not changed", L"The title was not changed.\r\n\r\nsystem text for 5",
@@ -131,7 +135,7 @@ TEST_F(FormHandlers, AFailedWriteIsReportedAndTheWindowComesBack) {
 
 TEST_F(FormHandlers, ATitleTheCodePageCannotCarryIsReportedAndNotWritten) {
     view_.text1 = L"\u03A9";
-    Command1_Click(view_, Reg());
+    Command1_Click(view_, Reg(), errors_);
     ASSERT_EQ(view_.events.size(), 3u);
     EXPECT_EQ(view_.events[1].what, "error:Registry not changed");
     EXPECT_NE(view_.events[1].text.find(L"code page"), std::wstring::npos);

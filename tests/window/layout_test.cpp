@@ -2,7 +2,7 @@
 // and Text1, the user's own colours for everything in high contrast.
 #include <gtest/gtest.h>
 
-#include "layout.h"
+#include "window/layout.h"
 
 namespace {
 

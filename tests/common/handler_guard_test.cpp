@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "handler_guard.h"
+#include "common/handler_guard.h"
 
 namespace {
 

@@ -1,0 +1,11 @@
+// What the program returns to whoever started it, from the window and from
+// the command line alike.
+#pragma once
+
+namespace exit_code {
+inline constexpr int kSuccess = 0;
+inline constexpr int kUsage = 1;
+inline constexpr int kRegistryError = 2;
+inline constexpr int kUnexpected = 3;
+inline constexpr int kNotStorable = 4;
+}  // namespace exit_code

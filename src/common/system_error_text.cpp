@@ -1,0 +1,33 @@
+#include "common/system_error_text.h"
+
+#include <windows.h>
+
+#include "common/win_handles.h"
+
+// The program names these codes without the SDK's headers.
+static_assert(win32_error::kSuccess == ERROR_SUCCESS);
+static_assert(win32_error::kFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(win32_error::kAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(win32_error::kInvalidHandle == ERROR_INVALID_HANDLE);
+static_assert(win32_error::kOutOfMemory == ERROR_OUTOFMEMORY);
+static_assert(win32_error::kInvalidParameter == ERROR_INVALID_PARAMETER);
+static_assert(win32_error::kMoreData == ERROR_MORE_DATA);
+static_assert(win32_error::kChildMustBeVolatile == ERROR_CHILD_MUST_BE_VOLATILE);
+static_assert(win32_error::kInternalError == ERROR_INTERNAL_ERROR);
+static_assert(sizeof(Win32Error) == sizeof(DWORD) && static_cast<Win32Error>(-1) > 0);
+
+std::wstring DescribeSystemError(Win32Error code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const UniqueLocalMemory owned(buffer);
+    if (length == 0) {
+        return L"Error " + std::to_wstring(code) + L".";
+    }
+    std::wstring text(buffer, length);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) {
+        text.pop_back();
+    }
+    return text;
+}

@@ -1,0 +1,25 @@
+// How a write of a title ended, and what the user is told when it failed.
+#pragma once
+
+#include <string>
+
+#include "common/system_error_texts.h"
+#include "common/win32_error.h"
+
+enum class SaveOutcome {
+    kSaved,
+    kRegistryError,    // creating the key or setting the value failed
+    kTextNotStorable,  // the ANSI code page cannot carry the text unchanged
+};
+
+struct SaveResult {
+    SaveOutcome outcome = SaveOutcome::kSaved;
+    Win32Error error = win32_error::kSuccess;  // the failing call's, for kRegistryError
+
+    bool Saved() const { return outcome == SaveOutcome::kSaved; }
+    friend bool operator==(const SaveResult&, const SaveResult&) = default;
+};
+
+// Why a write failed, for the user: the window's error box and the command
+// line's error stream say the same.
+std::wstring FailureText(const SaveResult& result, const SystemErrorTexts& errors);
