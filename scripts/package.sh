@@ -9,13 +9,14 @@
 #   TITLEBAR_TIMESTAMP_URL  an RFC 3161 timestamp server for the signatures.
 #   TITLEBAR_RELEASE_URL    where the release's files will be downloaded from
 #       (the MSI's name is appended); the winget manifests carry it.
+#   TITLEBAR_BUILD_DIR      the build folder (build/windows-release).
 #
 # A failure leaves dist/ as it was: the release is made aside and moved in
 # whole.
 set -eu
 cd "$(dirname "$0")/.."
 dist=${TITLEBAR_DIST_DIR:-dist}
-build=build/windows-release
+build=${TITLEBAR_BUILD_DIR:-build/windows-release}
 
 fail() {
     echo "package.sh: $*" >&2
@@ -34,10 +35,10 @@ else
 fi
 
 scripts/install-deps.sh
-cmake --preset windows-release >/dev/null
+cmake --preset windows-release -B "$build" >/dev/null
 # Linked afresh: an earlier run may have signed the program in place.
 rm -f "$build/ietitlebar.exe"
-cmake --build --preset windows-release --target ietitlebar
+cmake --build "$build" --target ietitlebar
 # shellcheck disable=SC1091
 . "$build/release.env"
 name="ietitlebar-$version"
@@ -49,7 +50,7 @@ trap 'rm -rf "$stage"' EXIT
 # signed one.
 [ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$build/ietitlebar.exe"
 rm -f "$build/$name-x64.msi"
-cmake --build --preset windows-release --target msi
+cmake --build "$build" --target msi
 (cd "$build" && cpack -G ZIP -B "$stage/cpack" >/dev/null)
 mv "$stage/cpack/$name-win64.zip" "$stage/"
 rm -rf "$stage/cpack"

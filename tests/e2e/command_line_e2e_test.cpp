@@ -21,44 +21,12 @@ struct ScriptRun {
     bool showedWindow = false;
 };
 
-struct Pipe {
-    HANDLE read = nullptr;
-    HANDLE write = nullptr;
-    Pipe() {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        CreatePipe(&read, &write, &inherit, 1 << 20);
-        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    }
-    ~Pipe() {
-        CloseWrite();
-        CloseHandle(read);
-    }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
-    void CloseWrite() {
-        if (write != nullptr) {
-            CloseHandle(write);
-            write = nullptr;
-        }
-    }
-    std::string ReadAll() {
-        CloseWrite();
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-            text.append(buffer, got);
-        }
-        return text;
-    }
-};
-
 // Runs the program with its output captured, watching for any window it
 // shows; nullopt when it does not end by itself.
 std::optional<ScriptRun> RunAsScript(const std::wstring& arguments) {
     Pipe out;
     Pipe err;
-    const Redirect redirect{out.write, err.write};
+    const Redirect redirect{out.Write(), err.Write()};
     RunningProgram program(ProgramPath(), arguments, &redirect);
     if (!program.Started()) {
         return std::nullopt;

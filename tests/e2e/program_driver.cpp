@@ -66,6 +66,28 @@ std::vector<ChildInfo> Children(HWND parent) {
     return children;
 }
 
+Pipe::Pipe() {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    if (CreatePipe(&read, &write, &inherit, 1 << 20)) {
+        read_.reset(read);
+        write_.reset(write);
+        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    }
+}
+
+std::string Pipe::ReadAll() {
+    write_.reset();
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(read_.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
+    return text;
+}
+
 RunningProgram::RunningProgram(const std::wstring& path, const std::wstring& arguments,
                                const Redirect* redirect) {
     STARTUPINFOW startup{};
@@ -80,20 +102,20 @@ RunningProgram::RunningProgram(const std::wstring& path, const std::wstring& arg
     if (!arguments.empty()) {
         commandLine += L" " + arguments;
     }
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, redirect != nullptr, 0,
-                        nullptr, nullptr, &startup, &process_)) {
-        process_ = {};
+    PROCESS_INFORMATION started{};
+    if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, redirect != nullptr, 0,
+                       nullptr, nullptr, &startup, &started)) {
+        process_.reset(started.hProcess);
+        thread_.reset(started.hThread);
+        processId_ = started.dwProcessId;
+        threadId_ = started.dwThreadId;
     }
 }
 
 RunningProgram::~RunningProgram() {
-    if (process_.hProcess != nullptr) {
-        if (Running()) {
-            TerminateProcess(process_.hProcess, 99);
-            WaitForSingleObject(process_.hProcess, 5000);
-        }
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
+    if (process_ && Running()) {
+        TerminateProcess(Process(), 99);
+        WaitForSingleObject(Process(), 5000);
     }
 }
 
@@ -102,7 +124,7 @@ std::vector<HWND> RunningProgram::TopLevelWindows(const std::wstring& className)
         DWORD processId;
         const std::wstring* className;
         std::vector<HWND> found;
-    } search{process_.dwProcessId, &className, {}};
+    } search{processId_, &className, {}};
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
             auto* s = reinterpret_cast<Search*>(param);
@@ -166,22 +188,21 @@ std::optional<MessageBoxInfo> RunningProgram::WaitForMessageBox(std::chrono::mil
 HWND RunningProgram::Focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    GetGUIThreadInfo(process_.dwThreadId, &info);
+    GetGUIThreadInfo(threadId_, &info);
     return info.hwndFocus;
 }
 
 std::optional<DWORD> RunningProgram::WaitForExit(std::chrono::milliseconds timeout) {
-    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) !=
-        WAIT_OBJECT_0) {
+    if (WaitForSingleObject(Process(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
         return std::nullopt;
     }
     DWORD code = 0;
-    GetExitCodeProcess(process_.hProcess, &code);
+    GetExitCodeProcess(Process(), &code);
     return code;
 }
 
 bool RunningProgram::Running() const {
-    return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+    return WaitForSingleObject(Process(), 0) == WAIT_TIMEOUT;
 }
 
 void Press(HWND button) {
@@ -208,8 +229,8 @@ std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect) {
     }
     POINT origin{rect.left, rect.top};
     ClientToScreen(window, &origin);
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
+    const WindowDcScope screen(nullptr);
+    const UniqueMemoryDc memory(CreateCompatibleDC(screen.Dc()));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -218,20 +239,18 @@ std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap != nullptr) {
-        const HGDIOBJ previous = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        const auto* bgrx = static_cast<const std::uint8_t*>(bits);
-        for (int i = 0; i < width * height; ++i) {
-            pixels.push_back(RGB(bgrx[4 * i + 2], bgrx[4 * i + 1], bgrx[4 * i]));
-        }
-        SelectObject(memory, previous);
-        DeleteObject(bitmap);
+    const UniqueBitmap bitmap(
+        CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) {
+        return pixels;
     }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    const ScopedSelect select(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen.Dc(), origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* bgrx = static_cast<const std::uint8_t*>(bits);
+    for (int i = 0; i < width * height; ++i) {
+        pixels.push_back(RGB(bgrx[4 * i + 2], bgrx[4 * i + 1], bgrx[4 * i]));
+    }
     return pixels;
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win_handles.h"
+
 // Whether this process runs under Wine: the suites that start the real
 // program write the real registry, so they run only in Wine's test prefix.
 bool UnderWine();
@@ -51,6 +53,20 @@ struct MessageBoxInfo {
     bool hasIcon;
 };
 
+// An anonymous pipe whose write end a started program inherits.
+class Pipe {
+public:
+    Pipe();
+    HANDLE Write() const { return write_.get(); }
+    // Closes this process's write end and reads until the program's is
+    // closed too.
+    std::string ReadAll();
+
+private:
+    UniqueFileHandle read_;
+    UniqueFileHandle write_;
+};
+
 // Standard handles for a program that a script starts.
 struct Redirect {
     HANDLE out;
@@ -67,9 +83,9 @@ public:
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
-    bool Started() const { return process_.hProcess != nullptr; }
-    HANDLE Process() const { return process_.hProcess; }
-    DWORD ProcessId() const { return process_.dwProcessId; }
+    bool Started() const { return process_ != nullptr; }
+    HANDLE Process() const { return process_.get(); }
+    DWORD ProcessId() const { return processId_; }
 
     // The visible top-level window with this caption, once it appears.
     HWND WaitForWindow(const std::wstring& caption);
@@ -87,7 +103,10 @@ public:
     bool Running() const;
 
 private:
-    PROCESS_INFORMATION process_{};
+    UniqueKernelHandle process_;
+    UniqueKernelHandle thread_;
+    DWORD processId_ = 0;
+    DWORD threadId_ = 0;
 };
 
 // The colours on screen in a rectangle of `window`'s client area, row by row,

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win_handles.h"
+#include "support/win_keys.h"
+
 namespace {
 
 constexpr wchar_t kBrowserKey[] = L"Software\\Microsoft\\Internet Explorer";
@@ -13,35 +16,34 @@ void PrintTo(const Stored& stored, std::ostream* out) {
 }
 
 std::optional<Stored> ReadTitle(HKEY root) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    const UniqueKey key = OpenKey(root, kKey);
+    if (!key) {
         return std::nullopt;
     }
     std::optional<Stored> stored;
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExW(key, kValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(key.get(), kValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
         std::wstring text(size / sizeof(wchar_t), L'\0');
-        if (RegQueryValueExW(key, kValue, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
-                             &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExW(key.get(), kValue, nullptr, &type,
+                             reinterpret_cast<BYTE*>(text.data()), &size) == ERROR_SUCCESS) {
             text.resize(size / sizeof(wchar_t));
             stored = Stored{type, text};
         }
     }
-    RegCloseKey(key);
     return stored;
 }
 
 void SeedTitle(HKEY root, DWORD type, std::wstring text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(root, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr),
               ERROR_SUCCESS);
+    const UniqueKey key(created);
     const auto bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     text += L'Z';
-    EXPECT_EQ(
-        RegSetValueExW(key, kValue, 0, type, reinterpret_cast<const BYTE*>(text.data()), bytes),
-        ERROR_SUCCESS);
-    RegCloseKey(key);
+    EXPECT_EQ(RegSetValueExW(key.get(), kValue, 0, type, reinterpret_cast<const BYTE*>(text.data()),
+                             bytes),
+              ERROR_SUCCESS);
 }
 
 void ClearTitles() {
@@ -54,9 +56,7 @@ UnwritableUserTitle::UnwritableUserTitle() {
     HKEY key = nullptr;
     active_ = RegCreateKeyExW(HKEY_CURRENT_USER, kBrowserKey, 0, nullptr, REG_OPTION_VOLATILE,
                               KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS;
-    if (active_) {
-        RegCloseKey(key);
-    }
+    const UniqueKey owned(active_ ? key : nullptr);
 }
 
 UnwritableUserTitle::~UnwritableUserTitle() {

@@ -12,6 +12,7 @@
 
 #include "e2e/program_driver.h"
 #include "e2e/title_values.h"
+#include "support/win_keys.h"
 
 namespace {
 
@@ -61,15 +62,6 @@ bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool KeyExists(HKEY root, const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
 std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* name) {
     wchar_t value[1024] = {};
     DWORD size = sizeof value;
@@ -101,21 +93,20 @@ std::optional<Entry> AppsEntry(const std::wstring& productCode) {
 std::vector<std::wstring> InstalledVersions() {
     std::vector<std::wstring> versions;
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        HKEY uninstall = nullptr;
-        if (RegOpenKeyExW(root, kUninstallKey, 0, KEY_READ, &uninstall) != ERROR_SUCCESS) {
+        const UniqueKey uninstall = OpenKey(root, kUninstallKey);
+        if (!uninstall) {
             continue;
         }
         wchar_t name[256];
         DWORD length = 256;
-        for (DWORD i = 0; RegEnumKeyExW(uninstall, i, name, &length, nullptr, nullptr, nullptr,
-                                        nullptr) == ERROR_SUCCESS;
+        for (DWORD i = 0; RegEnumKeyExW(uninstall.get(), i, name, &length, nullptr, nullptr,
+                                        nullptr, nullptr) == ERROR_SUCCESS;
              ++i, length = 256) {
             const std::wstring key = std::wstring(kUninstallKey) + name;
             if (ReadString(root, key, L"DisplayName") == L"ietitlebar") {
                 versions.push_back(ReadString(root, key, L"DisplayVersion"));
             }
         }
-        RegCloseKey(uninstall);
     }
     return versions;
 }

@@ -6,17 +6,9 @@
 #include "store/title_settings.h"
 #include "store/win_registry.h"
 #include "support/scratch_registry.h"
+#include "support/win_keys.h"
 
 namespace {
-
-bool KeyExists(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
 
 TEST(ScratchRegistryRoots, WritesLandInTheScratchKeyAndLeaveWithIt) {
     const std::wstring before = GetUserTitle(SystemRegistry());
@@ -28,10 +20,10 @@ TEST(ScratchRegistryRoots, WritesLandInTheScratchKeyAndLeaveWithIt) {
         ASSERT_TRUE(SetUserTitle(SystemRegistry(), L"scratch only").Saved());
         EXPECT_EQ(GetUserTitle(SystemRegistry()), L"scratch only");
         // Through the redirected root, the scratch key's own path is not there.
-        EXPECT_FALSE(KeyExists(scratchPath));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, scratchPath));
     }
     EXPECT_EQ(GetUserTitle(SystemRegistry()), before);
-    EXPECT_FALSE(KeyExists(scratchPath));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, scratchPath));
 }
 
 }  // namespace

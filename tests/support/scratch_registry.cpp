@@ -5,6 +5,9 @@
 #include <atomic>
 #include <vector>
 
+#include "common/win_handles.h"
+#include "support/win_keys.h"
+
 namespace {
 
 // Keys older than this were left by a run that crashed.
@@ -15,9 +18,9 @@ ULONGLONG ToUlong(const FILETIME& time) {
 }
 
 void SweepStaleKeys() {
-    HKEY parent = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, ScratchRegistryRoots::kParentPath, 0, KEY_READ | KEY_WRITE,
-                      &parent) != ERROR_SUCCESS) {
+    const UniqueKey parent =
+        OpenKey(HKEY_CURRENT_USER, ScratchRegistryRoots::kParentPath, KEY_READ | KEY_WRITE);
+    if (!parent) {
         return;
     }
     FILETIME nowTime{};
@@ -28,8 +31,8 @@ void SweepStaleKeys() {
         wchar_t name[256];
         DWORD length = ARRAYSIZE(name);
         FILETIME written{};
-        if (RegEnumKeyExW(parent, index, name, &length, nullptr, nullptr, nullptr, &written) !=
-            ERROR_SUCCESS) {
+        if (RegEnumKeyExW(parent.get(), index, name, &length, nullptr, nullptr, nullptr,
+                          &written) != ERROR_SUCCESS) {
             break;
         }
         if (now - ToUlong(written) > kStaleAfter100ns) {
@@ -37,21 +40,19 @@ void SweepStaleKeys() {
         }
     }
     for (const std::wstring& name : stale) {
-        RegDeleteTreeW(parent, name.c_str());
-        RegDeleteKeyW(parent, name.c_str());
+        RegDeleteTreeW(parent.get(), name.c_str());
+        RegDeleteKeyW(parent.get(), name.c_str());
     }
-    RegCloseKey(parent);
 }
 
 bool CreateAndOverride(HKEY root, const std::wstring& path) {
-    HKEY key = nullptr;
+    HKEY created = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+                        KEY_ALL_ACCESS, nullptr, &created, nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    const bool overridden = RegOverridePredefKey(root, key) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return overridden;
+    const UniqueKey key(created);
+    return RegOverridePredefKey(root, key.get()) == ERROR_SUCCESS;
 }
 
 }  // namespace
