@@ -43,10 +43,11 @@ int main() {
     SilentView view;
 
     std::size_t before = api.Calls().size();
-    Form_Load(view, {api, codec});
+    FormState state;
+    Form_Load(view, {api, codec}, state);
     const std::size_t start = api.Calls().size() - before;
     before = api.Calls().size();
-    Command1_Click(view, {api, codec}, NoErrorTexts());
+    Command1_Click(view, {api, codec}, NoErrorTexts(), state);
     const std::size_t ok = api.Calls().size() - before;
 
     std::printf("- registry operations for one start: %zu (design allows at most 8)\n", start);

@@ -62,10 +62,12 @@ int RunScripted(const Command& command, const SystemErrorTexts& errors) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+// The whole command line, not wWinMain's: the runtime's start-up ends the
+// program's name at any control character, where its own argv rules do not.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const SystemErrors errors;
     std::optional<Command> command;
-    RunGuarded([&] { command = ParseCommandLine(commandLine != nullptr ? commandLine : L""); },
+    RunGuarded([&] { command = ParseCommandLine(ArgumentsOf(GetCommandLineW())); },
                [](const char*) noexcept {});
     if (!command) {
         return exit_code::kUnexpected;

@@ -78,6 +78,17 @@ Command UsageError(std::wstring what) {
 
 }  // namespace
 
+std::wstring_view ArgumentsOf(std::wstring_view commandLine) {
+    bool quoted = false;
+    std::size_t i = 0;
+    for (; i < commandLine.size() && (quoted || !IsBlank(commandLine[i])); ++i) {
+        if (commandLine[i] == L'"') {
+            quoted = !quoted;
+        }
+    }
+    return commandLine.substr(i);
+}
+
 std::vector<std::wstring> SplitCommandLine(std::wstring_view arguments) {
     std::vector<std::wstring> split;
     std::size_t i = 0;

@@ -22,6 +22,11 @@ struct Command {
     friend bool operator==(const Command&, const Command&) = default;
 };
 
+// What follows the program's name in a whole command line, the name read as
+// the C runtime reads it: up to the first blank or tab outside double
+// quotes, the quotes themselves dropped.
+std::wstring_view ArgumentsOf(std::wstring_view commandLine);
+
 // Splits the arguments that follow the program's name the way the C runtime
 // does: blanks and tabs separate them, double quotes group them, `""`
 // inside quotes is one quote, and backslashes escape only a quote.

@@ -7,13 +7,16 @@
 #include "cli/command_line.h"
 #include "common/exit_codes.h"
 #include "common/system_error_texts.h"
+#include "common/win32_error.h"
 #include "store/registry_api.h"
 
 // Where a command's text goes.
 class CommandOutput {
 public:
     virtual ~CommandOutput() = default;
-    virtual void Out(std::wstring_view text) = 0;
+    // Gives 0 once all of `text` is written, or why it was not.
+    [[nodiscard]] virtual Win32Error Out(std::wstring_view text) = 0;
+    // Best effort: a failed error stream has nowhere left to say so.
     virtual void Err(std::wstring_view text) = 0;
 
 protected:

@@ -11,17 +11,26 @@ bool IsConsole(HANDLE handle) {
     return GetConsoleMode(handle, &mode) != FALSE;
 }
 
+Win32Error LastError() {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+}
+
 // Console writes go in pieces: older consoles refuse large ones.
-void WriteConsoleText(HANDLE console, std::wstring_view text) {
+Win32Error WriteConsoleText(HANDLE console, std::wstring_view text) {
     constexpr std::size_t kPiece = 8192;
     while (!text.empty()) {
         const auto piece = static_cast<DWORD>(std::min(text.size(), kPiece));
         DWORD written = 0;
-        if (!WriteConsoleW(console, text.data(), piece, &written, nullptr) || written == 0) {
-            return;
+        if (!WriteConsoleW(console, text.data(), piece, &written, nullptr)) {
+            return LastError();
+        }
+        if (written == 0) {
+            return ERROR_WRITE_FAULT;
         }
         text.remove_prefix(written);
     }
+    return ERROR_SUCCESS;
 }
 
 std::string ToUtf8(std::wstring_view text) {
@@ -38,33 +47,37 @@ std::string ToUtf8(std::wstring_view text) {
     return utf8;
 }
 
-// A file or pipe takes UTF-8; a reader that has gone away ends the writing.
-void WriteFileText(HANDLE file, std::wstring_view text) {
+// A file or pipe takes UTF-8. A full disk, a reader that has gone, or a
+// handle not open for writing ends the writing with the system's reason.
+Win32Error WriteFileText(HANDLE file, std::wstring_view text) {
     const std::string utf8 = ToUtf8(text);
     std::string_view rest = utf8;
     while (!rest.empty()) {
         DWORD written = 0;
         const auto piece = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 20));
-        if (!WriteFile(file, rest.data(), piece, &written, nullptr) || written == 0) {
-            return;
+        if (!WriteFile(file, rest.data(), piece, &written, nullptr)) {
+            return LastError();
+        }
+        if (written == 0) {
+            return ERROR_WRITE_FAULT;
         }
         rest.remove_prefix(written);
     }
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
 
-void StdStreams::Write(DWORD stream, std::wstring_view text) {
+Win32Error StdStreams::Write(DWORD stream, std::wstring_view text) {
     const HANDLE handle = GetStdHandle(stream);
     if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
-        if (IsConsole(handle)) {
-            WriteConsoleText(handle, text);
-        } else {
-            WriteFileText(handle, text);
-        }
-    } else if (const HANDLE console = ParentConsole(); console != nullptr) {
-        WriteConsoleText(console, text);
+        return IsConsole(handle) ? WriteConsoleText(handle, text) : WriteFileText(handle, text);
     }
+    if (const HANDLE console = ParentConsole(); console != nullptr) {
+        return WriteConsoleText(console, text);
+    }
+    // Nowhere to write: the text is lost unless there was none.
+    return text.empty() ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 // A window program has no console of its own; it borrows the one of the

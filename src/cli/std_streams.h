@@ -10,11 +10,11 @@
 
 class StdStreams final : public CommandOutput {
 public:
-    void Out(std::wstring_view text) override { Write(STD_OUTPUT_HANDLE, text); }
-    void Err(std::wstring_view text) override { Write(STD_ERROR_HANDLE, text); }
+    Win32Error Out(std::wstring_view text) override { return Write(STD_OUTPUT_HANDLE, text); }
+    void Err(std::wstring_view text) override { static_cast<void>(Write(STD_ERROR_HANDLE, text)); }
 
 private:
-    void Write(DWORD stream, std::wstring_view text);
+    Win32Error Write(DWORD stream, std::wstring_view text);
     HANDLE ParentConsole();
 
     bool attachTried_ = false;

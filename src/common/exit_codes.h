@@ -8,4 +8,5 @@ inline constexpr int kUsage = 1;
 inline constexpr int kRegistryError = 2;
 inline constexpr int kUnexpected = 3;
 inline constexpr int kNotStorable = 4;
+inline constexpr int kOutputFailed = 5;
 }  // namespace exit_code

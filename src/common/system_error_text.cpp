@@ -13,6 +13,7 @@ static_assert(win32_error::kOutOfMemory == ERROR_OUTOFMEMORY);
 static_assert(win32_error::kInvalidParameter == ERROR_INVALID_PARAMETER);
 static_assert(win32_error::kMoreData == ERROR_MORE_DATA);
 static_assert(win32_error::kChildMustBeVolatile == ERROR_CHILD_MUST_BE_VOLATILE);
+static_assert(win32_error::kNoUnicodeTranslation == ERROR_NO_UNICODE_TRANSLATION);
 static_assert(win32_error::kInternalError == ERROR_INTERNAL_ERROR);
 static_assert(sizeof(Win32Error) == sizeof(DWORD) && static_cast<Win32Error>(-1) > 0);
 

@@ -19,5 +19,6 @@ inline constexpr Win32Error kOutOfMemory = 14;
 inline constexpr Win32Error kInvalidParameter = 87;
 inline constexpr Win32Error kMoreData = 234;
 inline constexpr Win32Error kChildMustBeVolatile = 1021;
+inline constexpr Win32Error kNoUnicodeTranslation = 1113;
 inline constexpr Win32Error kInternalError = 1359;
 }  // namespace win32_error

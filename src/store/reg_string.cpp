@@ -32,28 +32,41 @@ std::wstring UpToFirstNul(std::wstring text) {
     return text;
 }
 
-std::wstring ReadString(Registry registry, RegRoot root, std::wstring_view keyPath,
-                        std::wstring_view valueName, std::wstring_view defaultText) {
+ReadResult ReadString(Registry registry, RegRoot root, std::wstring_view keyPath,
+                      std::wstring_view valueName, std::wstring_view defaultText) {
+    const auto otherwise = [&](ReadOutcome outcome, Win32Error error = win32_error::kSuccess) {
+        return ReadResult{outcome, std::wstring(defaultText), error};
+    };
+    // A missing key or value is no failure: there is nothing to read.
+    const auto failed = [&](Win32Error error) {
+        return otherwise(
+            error == win32_error::kFileNotFound ? ReadOutcome::kAbsent : ReadOutcome::kFailed,
+            error);
+    };
     const auto path = registry.ansi.ToAnsi(keyPath);
     const auto name = registry.ansi.ToAnsi(valueName);
     if (!path || !name) {
-        return std::wstring(defaultText);
+        return otherwise(ReadOutcome::kFailed, win32_error::kNoUnicodeTranslation);
     }
 
     ScopedKey key(registry.api);
-    if (registry.api.RegOpenKeyA(root, path->c_str(), key.Out()) != win32_error::kSuccess) {
-        return std::wstring(defaultText);
+    if (const Win32Error error = registry.api.RegOpenKeyA(root, path->c_str(), key.Out());
+        error != win32_error::kSuccess) {
+        return failed(error);
     }
 
     std::uint32_t type = reg_type::kNone;
     std::uint32_t size = 0;
-    if (registry.api.RegQueryValueExA(key.Get(), name->c_str(), 0, type, nullptr, size) !=
-            win32_error::kSuccess ||
-        type != reg_type::kSz) {
-        return std::wstring(defaultText);
+    if (const Win32Error error =
+            registry.api.RegQueryValueExA(key.Get(), name->c_str(), 0, type, nullptr, size);
+        error != win32_error::kSuccess) {
+        return failed(error);
+    }
+    if (type != reg_type::kSz) {
+        return otherwise(ReadOutcome::kOtherType);
     }
     if (size == 0) {
-        return std::wstring();
+        return {ReadOutcome::kRead, std::wstring(), win32_error::kSuccess};
     }
 
     // The second query reports how many bytes it really copied: the first
@@ -64,18 +77,22 @@ std::wstring ReadString(Registry registry, RegRoot root, std::wstring_view keyPa
     // says so tells the size it needs, and is tried again, a few times.
     constexpr int kQueries = 4;
     std::vector<std::uint8_t> buffer;
+    ReadOutcome outcome = ReadOutcome::kRead;
     for (int query = 1;; ++query) {
         buffer.resize(size);
         std::uint32_t scratchType = reg_type::kNone;
         std::uint32_t copied = size;
-        const Win32Error status = registry.api.RegQueryValueExA(key.Get(), name->c_str(), 0,
-                                                                scratchType, buffer.data(), copied);
-        if (status == win32_error::kSuccess) {
+        const Win32Error error = registry.api.RegQueryValueExA(key.Get(), name->c_str(), 0,
+                                                               scratchType, buffer.data(), copied);
+        if (error == win32_error::kSuccess || error == win32_error::kNoUnicodeTranslation) {
             size = std::min<std::uint32_t>(copied, size);
+            if (error == win32_error::kNoUnicodeTranslation) {
+                outcome = ReadOutcome::kLossy;
+            }
             break;
         }
-        if (status != win32_error::kMoreData || copied <= size || query == kQueries) {
-            return std::wstring(defaultText);
+        if (error != win32_error::kMoreData || copied <= size || query == kQueries) {
+            return failed(error);
         }
         size = copied;
     }
@@ -83,9 +100,9 @@ std::wstring ReadString(Registry registry, RegRoot root, std::wstring_view keyPa
     auto text = registry.ansi.FromAnsi(
         std::string_view(reinterpret_cast<const char*>(buffer.data()), size));
     if (!text) {
-        return std::wstring(defaultText);
+        return otherwise(ReadOutcome::kFailed, win32_error::kNoUnicodeTranslation);
     }
-    return UpToFirstNul(std::move(*text));
+    return {outcome, UpToFirstNul(std::move(*text)), win32_error::kSuccess};
 }
 
 SaveResult WriteString(Registry registry, RegRoot root, std::wstring_view keyPath,
@@ -130,18 +147,25 @@ SaveResult WriteString(Registry registry, RegRoot root, std::wstring_view keyPat
 
 }  // namespace
 
-std::wstring GetRegString(Registry registry, RegRoot root, std::wstring_view keyPath,
-                          std::wstring_view valueName, std::wstring_view defaultText) noexcept {
+ReadResult ReadRegString(Registry registry, RegRoot root, std::wstring_view keyPath,
+                         std::wstring_view valueName, std::wstring_view defaultText) noexcept {
     try {
         return ReadString(registry, root, keyPath, valueName, defaultText);
     } catch (...) {
         // Out of memory: the default may still fit where the value did not.
     }
+    ReadResult result{ReadOutcome::kFailed, {}, win32_error::kOutOfMemory};
     try {
-        return std::wstring(defaultText);
+        result.text = defaultText;
     } catch (...) {
-        return std::wstring();
+        // Not even the default fits: an empty text is all there is to give.
     }
+    return result;
+}
+
+std::wstring GetRegString(Registry registry, RegRoot root, std::wstring_view keyPath,
+                          std::wstring_view valueName, std::wstring_view defaultText) noexcept {
+    return ReadRegString(registry, root, keyPath, valueName, defaultText).text;
 }
 
 SaveResult SaveRegString(Registry registry, RegRoot root, std::wstring_view keyPath,

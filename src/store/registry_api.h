@@ -50,6 +50,12 @@ public:
     // data and sets `byteCount` to the number copied; when they do not fit,
     // fails with kMoreData and sets `byteCount` to the size needed. Fails
     // without touching `type` or `byteCount` on key 0 or an absent value.
+    //
+    // The registry keeps strings in UTF-16 and converts them to the code
+    // page on the way out, replacing what it lacks by best fit or '?'
+    // without a word. A REG_SZ copy that lost characters so is made all the
+    // same, with `type` and `byteCount` set, but the query returns
+    // kNoUnicodeTranslation instead of success.
     [[nodiscard]] virtual Win32Error RegQueryValueExA(RegKey key, const char* valueName,
                                                       std::uint32_t reserved, std::uint32_t& type,
                                                       std::uint8_t* data,

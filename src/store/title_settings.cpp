@@ -1,20 +1,28 @@
 #include "store/title_settings.h"
 
-std::wstring GetUserTitle(Registry registry) noexcept {
-    return GetRegString(registry, RegRoot::kCurrentUser, kTitleKeyPath, kTitleValueName, {});
+ReadResult ReadUserTitle(Registry registry) noexcept {
+    return ReadRegString(registry, RegRoot::kCurrentUser, kTitleKeyPath, kTitleValueName, {});
 }
 
-std::wstring GetDefaultTitle(Registry registry) noexcept {
-    std::wstring title =
-        GetRegString(registry, RegRoot::kLocalMachine, kTitleKeyPath, kTitleValueName, {});
-    if (title.empty()) {
+ReadResult ReadDefaultTitle(Registry registry) noexcept {
+    ReadResult read =
+        ReadRegString(registry, RegRoot::kLocalMachine, kTitleKeyPath, kTitleValueName, {});
+    if (read.text.empty()) {
         try {
-            return std::wstring(kFallbackTitle);
+            read.text = kFallbackTitle;
         } catch (...) {
             // Out of memory: an empty title is all there is to give.
         }
     }
-    return title;
+    return read;
+}
+
+std::wstring GetUserTitle(Registry registry) noexcept {
+    return ReadUserTitle(registry).text;
+}
+
+std::wstring GetDefaultTitle(Registry registry) noexcept {
+    return ReadDefaultTitle(registry).text;
 }
 
 SaveResult SetUserTitle(Registry registry, std::wstring_view title) noexcept {

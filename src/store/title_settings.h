@@ -17,5 +17,10 @@ std::wstring GetUserTitle(Registry registry) noexcept;
 // The machine-wide title, or the fallback title when it is empty or absent.
 std::wstring GetDefaultTitle(Registry registry) noexcept;
 
+// The same two reads, saying how each went; the text is what the two above
+// give, whatever the outcome.
+[[nodiscard]] ReadResult ReadUserTitle(Registry registry) noexcept;
+[[nodiscard]] ReadResult ReadDefaultTitle(Registry registry) noexcept;
+
 // Stores `title` unchanged as the per-user title.
 [[nodiscard]] SaveResult SetUserTitle(Registry registry, std::wstring_view title) noexcept;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <limits>
+#include <string>
 
 // The store names these without the SDK's headers.
 static_assert(reg_type::kNone == REG_NONE);
@@ -32,6 +33,36 @@ bool FitsInInt(std::size_t size) {
     return size <= static_cast<std::size_t>(std::numeric_limits<int>::max());
 }
 
+// Whether an ANSI copy of a REG_SZ value kept every character of the text
+// the registry holds: the copy read back from the code page must be that
+// text, unit for unit. Gives kSuccess, kNoUnicodeTranslation, or why the
+// stored text could not be read.
+Win32Error CheckNothingLost(HKEY key, const char* valueName, const std::uint8_t* copy,
+                            DWORD copyBytes) {
+    const WinAnsiCodec codec;
+    const auto name = codec.FromAnsi(valueName != nullptr ? valueName : "");
+    const auto read = codec.FromAnsi({reinterpret_cast<const char*>(copy), copyBytes});
+    if (!name || !read) {
+        return win32_error::kNoUnicodeTranslation;
+    }
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (const LSTATUS status =
+            ::RegQueryValueExW(key, name->c_str(), nullptr, &type, nullptr, &size);
+        status != ERROR_SUCCESS) {
+        return static_cast<Win32Error>(status);
+    }
+    std::wstring stored(size / sizeof(wchar_t), L'\0');
+    if (size % sizeof(wchar_t) != 0 ||
+        ::RegQueryValueExW(key, name->c_str(), nullptr, &type,
+                           reinterpret_cast<BYTE*>(stored.data()), &size) != ERROR_SUCCESS ||
+        size != stored.size() * sizeof(wchar_t)) {
+        // Changed in between, or not text: nothing vouches for the copy.
+        return win32_error::kNoUnicodeTranslation;
+    }
+    return *read == stored ? win32_error::kSuccess : win32_error::kNoUnicodeTranslation;
+}
+
 }  // namespace
 
 Win32Error WinRegistryApi::RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) {
@@ -58,6 +89,9 @@ Win32Error WinRegistryApi::RegQueryValueExA(RegKey key, const char* valueName,
     if (status == ERROR_SUCCESS) {
         type = gotType;
         byteCount = gotCount;
+        if (data != nullptr && gotType == REG_SZ) {
+            return CheckNothingLost(ToHkey(key), valueName, data, gotCount);
+        }
     } else if (status == ERROR_MORE_DATA && data != nullptr) {
         byteCount = gotCount;
     }

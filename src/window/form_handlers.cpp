@@ -18,14 +18,24 @@ std::wstring AboutText() {
            L"Find more information about Tavrelin at https://tavrelin.example.com/";
 }
 
-void Form_Load(FormView& form, Registry registry) {
+void Form_Load(FormView& form, Registry registry, FormState& state) {
     form.SetLabel3Caption(GetUserTitle(registry));
-    form.SetText1Text(GetDefaultTitle(registry));
+    ReadResult offered = ReadDefaultTitle(registry);
+    form.SetText1Text(offered.text);
+    if (offered.outcome == ReadOutcome::kLossy) {
+        state.lossyText1 = std::move(offered.text);
+    }
 }
 
-void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& errors) {
+void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& errors,
+                    const FormState& state) {
     form.Hide();
-    const SaveResult result = SetUserTitle(registry, form.Text1Text());
+    const std::wstring title = form.Text1Text();
+    // A title mangled on the way in is no more storable than one typed with
+    // characters the code page lacks.
+    const SaveResult result = title == state.lossyText1
+                                  ? SaveResult{SaveOutcome::kTextNotStorable, win32_error::kSuccess}
+                                  : SetUserTitle(registry, title);
     if (!result.Saved()) {
         // Say what went wrong and let the user try again or cancel.
         form.ShowMessage(FailureText(result, errors), std::wstring(kFailureCaption),

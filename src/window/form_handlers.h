@@ -2,6 +2,7 @@
 // window goes through FormView, so the order of work can be tested anywhere.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,7 +37,15 @@ inline constexpr std::wstring_view kAboutCaption = L"About";
 std::wstring ConfirmationText(std::wstring_view title);
 std::wstring AboutText();
 
-void Form_Load(FormView& form, Registry registry);
-void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& errors);
+// What the handlers keep between messages.
+struct FormState {
+    // The text Form_Load offered in Text1 when the code page lost characters
+    // of the stored title: OK must not store it back unchanged.
+    std::optional<std::wstring> lossyText1;
+};
+
+void Form_Load(FormView& form, Registry registry, FormState& state);
+void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& errors,
+                    const FormState& state);
 void Command2_Click(FormView& form);
 void Command3_Click(FormView& form);

@@ -116,7 +116,7 @@ LoadResult frmTitleConfig::Load(HINSTANCE instance) {
                         owner_.get(), nullptr, instance, this) == nullptr) {
         return {createError_ != ERROR_SUCCESS ? createError_ : LastError(), failed_};
     }
-    Form_Load(*this, registry_);
+    Form_Load(*this, registry_, state_);
     if (failed_) {
         return {ERROR_INTERNAL_ERROR, true};
     }
@@ -296,7 +296,7 @@ void frmTitleConfig::OnCommand(int id, int code) {
     // nothing; IDOK and IDCANCEL from Enter and Escape are none of them.
     switch (static_cast<layout::ControlId>(id)) {
         case layout::kCommand1:
-            Command1_Click(*this, registry_, errors_);
+            Command1_Click(*this, registry_, errors_, state_);
             break;
         case layout::kCommand2:
             Command2_Click(*this);

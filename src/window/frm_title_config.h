@@ -74,6 +74,7 @@ private:
 
     Registry registry_;
     const SystemErrorTexts& errors_;
+    FormState state_;
     HINSTANCE instance_ = nullptr;
     UniqueWindow owner_;  // hidden: an owned window has no taskbar button
     UniqueWindow window_;

@@ -63,7 +63,10 @@ INSTANTIATE_TEST_SUITE_P(Lines, ParseCommandLineTable, testing::ValuesIn(kLines)
 
 class RecordingOutput final : public CommandOutput {
 public:
-    void Out(std::wstring_view text) override { out += text; }
+    Win32Error Out(std::wstring_view text) override {
+        out += text;
+        return win32_error::kSuccess;
+    }
     void Err(std::wstring_view text) override { err += text; }
     std::wstring out;
     std::wstring err;

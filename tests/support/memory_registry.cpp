@@ -21,6 +21,7 @@ struct CaseLess {
 struct Value {
     std::uint32_t type;
     std::vector<std::uint8_t> data;
+    bool lossy = false;
 };
 
 bool IsStringType(std::uint32_t type) {
@@ -71,6 +72,7 @@ std::uint32_t Utf16Size(const AnsiCodec& codec, const std::vector<std::uint8_t>&
 struct MemoryRegistry::Node {
     std::map<std::string, Node, CaseLess> keys;
     std::map<std::string, Value, CaseLess> values;
+    bool readsDenied = false;
 };
 
 MemoryRegistry::MemoryRegistry()
@@ -80,6 +82,33 @@ MemoryRegistry::~MemoryRegistry() = default;
 
 void MemoryRegistry::Fail(RegOp op, Win32Error status, int occurrence) {
     failures_.push_back({op, status, occurrence});
+}
+
+MemoryRegistry::Node* MemoryRegistry::FindPath(RegRoot root, const char* keyPath) {
+    Node* node = &RootNode(root);
+    for (const std::string& part : SplitPath(keyPath)) {
+        const auto it = node->keys.find(part);
+        if (it == node->keys.end()) {
+            return nullptr;
+        }
+        node = &it->second;
+    }
+    return node;
+}
+
+void MemoryRegistry::DenyReads(RegRoot root, const char* keyPath) {
+    if (Node* node = FindPath(root, keyPath)) {
+        node->readsDenied = true;
+    }
+}
+
+void MemoryRegistry::MarkLossy(RegRoot root, const char* keyPath, const char* valueName) {
+    if (Node* node = FindPath(root, keyPath)) {
+        const auto it = node->values.find(valueName);
+        if (it != node->values.end()) {
+            it->second.lossy = true;
+        }
+    }
 }
 
 std::vector<RegOp> MemoryRegistry::CallOps() const {
@@ -127,13 +156,9 @@ Win32Error MemoryRegistry::RegOpenKeyA(RegRoot root, const char* keyPath, RegKey
     if (ShouldFail(RegOp::kOpen, status)) {
         return Record(RegOp::kOpen, 0, status);
     }
-    Node* node = &RootNode(root);
-    for (const std::string& part : SplitPath(keyPath)) {
-        const auto it = node->keys.find(part);
-        if (it == node->keys.end()) {
-            return Record(RegOp::kOpen, 0, win32_error::kFileNotFound);
-        }
-        node = &it->second;
+    Node* node = FindPath(root, keyPath);
+    if (node == nullptr) {
+        return Record(RegOp::kOpen, 0, win32_error::kFileNotFound);
     }
     key = NewHandle(*node);
     return Record(RegOp::kOpen, key, win32_error::kSuccess);
@@ -153,6 +178,9 @@ Win32Error MemoryRegistry::RegQueryValueExA(RegKey key, const char* valueName,
     if (reserved != 0) {
         return Record(RegOp::kQuery, key, win32_error::kInvalidParameter);
     }
+    if (node->readsDenied) {
+        return Record(RegOp::kQuery, key, win32_error::kAccessDenied);
+    }
     const auto it = node->values.find(valueName ? valueName : "");
     if (it == node->values.end()) {
         return Record(RegOp::kQuery, key, win32_error::kFileNotFound);
@@ -170,7 +198,9 @@ Win32Error MemoryRegistry::RegQueryValueExA(RegKey key, const char* valueName,
     byteCount = data == nullptr && utf16Sizes_ != nullptr && IsStringType(value.type)
                     ? Utf16Size(*utf16Sizes_, value.data)
                     : size;
-    return Record(RegOp::kQuery, key, win32_error::kSuccess);
+    const bool lost = data != nullptr && value.lossy && value.type == reg_type::kSz;
+    return Record(RegOp::kQuery, key,
+                  lost ? win32_error::kNoUnicodeTranslation : win32_error::kSuccess);
 }
 
 Win32Error MemoryRegistry::RegCreateKeyA(RegRoot root, const char* keyPath, RegKey& key) {

@@ -40,6 +40,14 @@ public:
     // when `occurrence` is 0, fail with `status` and no effect.
     void Fail(RegOp op, Win32Error status, int occurrence = 0);
 
+    // Makes every query of the values under this key fail with access
+    // denied, as a key whose DACL grants no reading does; the open succeeds.
+    void DenyReads(RegRoot root, const char* keyPath);
+
+    // Makes the value's data read as one the code page lost characters of:
+    // copied as stored, with kNoUnicodeTranslation.
+    void MarkLossy(RegRoot root, const char* keyPath, const char* valueName);
+
     // Makes a query without a buffer report a string's size as Windows may
     // for the ANSI functions: the UTF-16 size of its text, read with `codec`.
     void ReportUtf16Sizes(const AnsiCodec& codec) { utf16Sizes_ = &codec; }
@@ -59,6 +67,7 @@ private:
     Win32Error Record(RegOp op, RegKey key, Win32Error status);
     bool ShouldFail(RegOp op, Win32Error& status);
     Node& RootNode(RegRoot root);
+    Node* FindPath(RegRoot root, const char* keyPath);
     Node* Find(RegKey key) const;
     RegKey NewHandle(Node& node);
 

@@ -79,19 +79,20 @@ protected:
     Cp1252Codec codec_;
     RecordingView view_{api_};
     FakeSystemErrors errors_;
+    FormState state_;
     std::size_t seeded_ = 0;
 };
 
 TEST_F(FormHandlers, LoadShowsTheUserTitleAndOffersTheMachineTitle) {
     Seed(RegRoot::kCurrentUser, "Mine\0"s);
     Seed(RegRoot::kLocalMachine, "Machine\0"s);
-    Form_Load(view_, Reg());
+    Form_Load(view_, Reg(), state_);
     EXPECT_EQ(view_.label3, L"Mine");
     EXPECT_EQ(view_.text1, L"Machine");
 }
 
 TEST_F(FormHandlers, LoadOfAnEmptyRegistryShowsNothingAndOffersTheFallback) {
-    Form_Load(view_, Reg());
+    Form_Load(view_, Reg(), state_);
     EXPECT_EQ(view_.label3, L"");
     EXPECT_EQ(view_.text1, L"Microsoft Internet Explorer");
     // Two reads, each ending at the open of a missing key.
@@ -100,7 +101,7 @@ TEST_F(FormHandlers, LoadOfAnEmptyRegistryShowsNothingAndOffersTheFallback) {
 
 TEST_F(FormHandlers, OkHidesWritesConfirmsAndUnloadsInThatOrder) {
     view_.text1 = L"New & title";
-    Command1_Click(view_, Reg(), errors_);
+    Command1_Click(view_, Reg(), errors_, state_);
     const std::vector<Event> expected = {
         {"hide", L"", 0},
         {"info:Registry changed", L"Internet Explorer Titlebar changed to 'New & title '", 3},
@@ -112,7 +113,7 @@ TEST_F(FormHandlers, OkHidesWritesConfirmsAndUnloadsInThatOrder) {
 
 TEST_F(FormHandlers, OkWithAnEmptyBoxStoresAnEmptyTitle) {
     view_.text1 = L"";
-    Command1_Click(view_, Reg(), errors_);
+    Command1_Click(view_, Reg(), errors_, state_);
     ASSERT_EQ(view_.events.size(), 3u);
     EXPECT_EQ(view_.events[1].text, L"Internet Explorer Titlebar changed to ' '");
     EXPECT_EQ(UserValue(), (RawValue{reg_type::kSz, "\0"s}));
@@ -122,7 +123,7 @@ TEST_F(FormHandlers, AFailedWriteIsReportedAndTheWindowComesBack) {
     Seed(RegRoot::kCurrentUser, "Old\0"s);
     api_.Fail(RegOp::kSet, win32_error::kAccessDenied);
     view_.text1 = L"New";
-    Command1_Click(view_, Reg(), errors_);
+    Command1_Click(view_, Reg(), errors_, state_);
     const std::vector<Event> expected = {
         {"hide", L"", seeded_},
         {"error:Registry not changed", L"The title was not changed.\r\n\r\nsystem text for 5",
@@ -135,7 +136,7 @@ TEST_F(FormHandlers, AFailedWriteIsReportedAndTheWindowComesBack) {
 
 TEST_F(FormHandlers, ATitleTheCodePageCannotCarryIsReportedAndNotWritten) {
     view_.text1 = L"\u03A9";
-    Command1_Click(view_, Reg(), errors_);
+    Command1_Click(view_, Reg(), errors_, state_);
     ASSERT_EQ(view_.events.size(), 3u);
     EXPECT_EQ(view_.events[1].what, "error:Registry not changed");
     EXPECT_NE(view_.events[1].text.find(L"code page"), std::wstring::npos);
