@@ -61,15 +61,38 @@ TEST_P(ParseCommandLineTable, GivesTheAction) {
 INSTANTIATE_TEST_SUITE_P(Lines, ParseCommandLineTable, testing::ValuesIn(kLines),
                          CaseName<LineCase>);
 
+// The program's name ends where the C runtime's argv ends it: at a blank or
+// tab outside quotes, never at another control character.
+TEST(ArgumentsOf, SkipsTheProgramNameAsTheRuntimeDoes) {
+    const std::pair<std::wstring_view, std::wstring_view> lines[] = {
+        {L"ietitlebar.exe /get", L" /get"},
+        {L"\"C:\\Program Files\\ietitlebar.exe\" /get", L" /get"},
+        {L"ietitlebar.exe\t/get", L"\t/get"},
+        {L"\"a b\"c /get", L" /get"},
+        {L"ietitlebar.exe\x01/get", L""},
+        {L"\"ietitlebar.exe\"\x01/get", L""},
+        {L"ietitlebar.exe", L""},
+    };
+    for (const auto& [line, arguments] : lines) {
+        EXPECT_EQ(ArgumentsOf(line), arguments) << line.size() << " characters";
+    }
+}
+
 class RecordingOutput final : public CommandOutput {
 public:
+    explicit RecordingOutput(Win32Error outFails = win32_error::kSuccess) : outFails_(outFails) {}
     Win32Error Out(std::wstring_view text) override {
-        out += text;
-        return win32_error::kSuccess;
+        if (outFails_ == win32_error::kSuccess) {
+            out += text;
+        }
+        return outFails_;
     }
     void Err(std::wstring_view text) override { err += text; }
     std::wstring out;
     std::wstring err;
+
+private:
+    Win32Error outFails_;
 };
 
 class FakeSystemErrors final : public SystemErrorTexts {
@@ -95,5 +118,114 @@ TEST(RunCommand, AFailedWriteTellsWhyOnTheErrorStreamWithItsOwnExitCode) {
     EXPECT_NE(lossy.err.find(L"code page"), std::wstring::npos);
     EXPECT_EQ(refused.out + lossy.out, L"");
 }
+
+// What a script gets when a title cannot be trusted or the output is lost:
+// an exit code, one line on the error stream, and no write of the title.
+struct RunCase {
+    const char* name;
+    void (*setUp)(MemoryRegistry& api);
+    Command command;
+    Win32Error outFails;
+    int exitCode;
+    std::wstring out;
+    std::wstring err;
+};
+
+constexpr const char* kKey = "Software\\Microsoft\\Internet Explorer\\Main";
+constexpr const char* kValue = "Window Title";
+
+void SeedTitles(MemoryRegistry& api) {
+    ASSERT_EQ(
+        SeedValue(api, RegRoot::kCurrentUser, kKey, kValue, reg_type::kSz, std::string("Mine", 5)),
+        0u);
+    ASSERT_EQ(SeedValue(api, RegRoot::kLocalMachine, kKey, kValue, reg_type::kSz,
+                        std::string("?? Corp", 8)),
+              0u);
+}
+
+const RunCase kRunCases[] = {
+    {"GetUnreadable",
+     [](MemoryRegistry& api) {
+         SeedTitles(api);
+         api.DenyReads(RegRoot::kCurrentUser, kKey);
+     },
+     {Action::kGet, L""},
+     0,
+     exit_code::kRegistryError,
+     L"",
+     L"The per-user title could not be read: system text for 5\r\n"},
+    {"GetOfAnotherType",
+     [](MemoryRegistry& api) {
+         ASSERT_EQ(SeedValue(api, RegRoot::kCurrentUser, kKey, kValue, reg_type::kExpandSz,
+                             std::string("%TEMP%", 7)),
+                   0u);
+     },
+     {Action::kGet, L""},
+     0,
+     exit_code::kSuccess,
+     L"\r\n",
+     L"The per-user title is not a string (REG_SZ) value and is ignored.\r\n"},
+    {"DefaultLossy",
+     [](MemoryRegistry& api) {
+         SeedTitles(api);
+         api.MarkLossy(RegRoot::kLocalMachine, kKey, kValue);
+     },
+     {Action::kDefault, L""},
+     0,
+     exit_code::kNotStorable,
+     L"",
+     L"The machine-wide title holds characters that this system's code page cannot store.\r\n"},
+    {"ResetLossy",
+     [](MemoryRegistry& api) {
+         SeedTitles(api);
+         api.MarkLossy(RegRoot::kLocalMachine, kKey, kValue);
+     },
+     {Action::kReset, L""},
+     0,
+     exit_code::kNotStorable,
+     L"",
+     L"The machine-wide title holds characters that this system's code page cannot store.\r\n"},
+    {"ResetUnreadable",
+     [](MemoryRegistry& api) {
+         SeedTitles(api);
+         api.DenyReads(RegRoot::kLocalMachine, kKey);
+     },
+     {Action::kReset, L""},
+     0,
+     exit_code::kRegistryError,
+     L"",
+     L"The machine-wide title could not be read: system text for 5\r\n"},
+    {"GetToALostOutput",
+     SeedTitles,
+     {Action::kGet, L""},
+     112,
+     exit_code::kOutputFailed,
+     L"",
+     L"The output could not be written: system text for 112\r\n"},
+    {"HelpToALostOutput",
+     SeedTitles,
+     {Action::kHelp, L""},
+     112,
+     exit_code::kOutputFailed,
+     L"",
+     L"The output could not be written: system text for 112\r\n"},
+};
+
+class RunCommandTable : public testing::TestWithParam<RunCase> {};
+
+TEST_P(RunCommandTable, GivesTheExitCodeAndOneLineAndStoresNothing) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    ASSERT_NO_FATAL_FAILURE(GetParam().setUp(api));
+    const auto before = ReadRawValue(api, RegRoot::kCurrentUser, kKey, kValue);
+    RecordingOutput output(GetParam().outFails);
+    EXPECT_EQ(RunCommand(GetParam().command, {api, codec}, FakeSystemErrors(), output),
+              GetParam().exitCode);
+    EXPECT_EQ(output.out, GetParam().out);
+    EXPECT_EQ(output.err, GetParam().err);
+    EXPECT_EQ(ReadRawValue(api, RegRoot::kCurrentUser, kKey, kValue), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RunCommandTable, testing::ValuesIn(kRunCases), CaseName<RunCase>);
 
 }  // namespace

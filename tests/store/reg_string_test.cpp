@@ -166,6 +166,62 @@ TEST_P(RegString, RefusesTextThatWouldNotComeBackUnchanged) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, RegString, testing::ValuesIn(AllBackends()), BackendName);
 
+// How each kind of stored value reads, and why; the same on every backend.
+struct ReadCase {
+    const char* name;
+    void (*setUp)(TestRegistry& registry);
+    ReadResult expected;
+};
+
+void SeedSz(TestRegistry& registry) {
+    ASSERT_EQ(SeedValue(registry.Get().api, kUser, kPath, kName, reg_type::kSz, "abc\0"s), 0u);
+}
+
+const ReadCase kReadCases[] = {
+    {"Read", SeedSz, {ReadOutcome::kRead, L"abc", 0}},
+    {"AbsentKey", [](TestRegistry&) {}, {ReadOutcome::kAbsent, std::wstring(kDefault), 2}},
+    {"AbsentValue",
+     [](TestRegistry& registry) { ASSERT_EQ(SeedKey(registry.Get().api, kUser, kPath), 0u); },
+     {ReadOutcome::kAbsent, std::wstring(kDefault), 0}},
+    {"OtherType",
+     [](TestRegistry& registry) {
+         ASSERT_EQ(
+             SeedValue(registry.Get().api, kUser, kPath, kName, reg_type::kExpandSz, "abc\0"s), 0u);
+     },
+     {ReadOutcome::kOtherType, std::wstring(kDefault), 0}},
+    {"ReadsDenied",
+     [](TestRegistry& registry) {
+         SeedSz(registry);
+         registry.DenyReads(kUser, kPath);
+     },
+     {ReadOutcome::kFailed, std::wstring(kDefault), win32_error::kAccessDenied}},
+    {"CharactersLost",
+     [](TestRegistry& registry) { registry.StoreLossyTitle(kUser, kPath, kName); },
+     {ReadOutcome::kLossy, Widen(kLossyCopy), 0}},
+};
+
+class ReadRegStringOutcomes : public testing::TestWithParam<std::tuple<Backend, ReadCase>> {};
+
+TEST_P(ReadRegStringOutcomes, SayWhyTheTextIsWhatItIs) {
+    const auto& [backend, read] = GetParam();
+    auto registry = backend.make();
+    ASSERT_TRUE(registry->Ready());
+    ASSERT_NO_FATAL_FAILURE(read.setUp(*registry));
+    ReadResult result = ReadRegString(registry->Get(), kUser, kWidePath, kWideName, kDefault);
+    // Why a key is absent is the system's to say; that it is, is the rule.
+    if (read.expected.outcome == ReadOutcome::kAbsent) {
+        result.error = read.expected.error;
+    }
+    EXPECT_EQ(result, read.expected);
+    EXPECT_EQ(GetRegString(registry->Get(), kUser, kWidePath, kWideName, kDefault),
+              read.expected.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ReadRegStringOutcomes,
+                         testing::Combine(testing::ValuesIn(AllBackends()),
+                                          testing::ValuesIn(kReadCases)),
+                         BackendShapeName<ReadCase>);
+
 // Failure paths, with the calls they make, in the in-memory registry.
 struct ReadFailure {
     const char* name;

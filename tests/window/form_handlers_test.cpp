@@ -2,6 +2,7 @@
 // that records what it is asked.
 #include <gtest/gtest.h>
 
+#include "store/save_result.h"
 #include "support/memory_registry.h"
 #include "support/registry_backends.h"
 #include "window/form_handlers.h"
@@ -142,6 +143,28 @@ TEST_F(FormHandlers, ATitleTheCodePageCannotCarryIsReportedAndNotWritten) {
     EXPECT_NE(view_.events[1].text.find(L"code page"), std::wstring::npos);
     EXPECT_EQ(view_.events[2].what, "show");
     EXPECT_EQ(api_.Calls().size(), 0u);
+}
+
+// A machine title that the code page mangled on the way in is offered as
+// read, but OK does not store it back unchanged; an edited one it stores.
+TEST_F(FormHandlers, OkRefusesAnOfferedTitleThatLostCharacters) {
+    Seed(RegRoot::kCurrentUser, "Mine\0"s);
+    Seed(RegRoot::kLocalMachine, "?? Corp\0"s);
+    api_.MarkLossy(RegRoot::kLocalMachine, kKey, kValue);
+    Form_Load(view_, Reg(), state_);
+    ASSERT_EQ(view_.text1, L"?? Corp");
+
+    Command1_Click(view_, Reg(), errors_, state_);
+    ASSERT_EQ(view_.events.size(), 5u);
+    EXPECT_EQ(view_.events[3].what, "error:Registry not changed");
+    EXPECT_EQ(view_.events[3].text, FailureText({SaveOutcome::kTextNotStorable, 0}, errors_));
+    EXPECT_EQ(view_.events[4].what, "show");
+    EXPECT_EQ(UserValue(), (RawValue{reg_type::kSz, "Mine\0"s}));
+
+    view_.text1 = L"?? Corp, edited";
+    Command1_Click(view_, Reg(), errors_, state_);
+    EXPECT_EQ(view_.events.back().what, "unload");
+    EXPECT_EQ(UserValue(), (RawValue{reg_type::kSz, "?? Corp, edited\0"s}));
 }
 
 TEST_F(FormHandlers, CancelHidesAndUnloadsWithoutTouchingTheRegistry) {
