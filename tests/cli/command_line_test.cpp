@@ -131,6 +131,10 @@ struct RunCase {
     std::wstring err;
 };
 
+void PrintTo(const RunCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 constexpr const char* kKey = "Software\\Microsoft\\Internet Explorer\\Main";
 constexpr const char* kValue = "Window Title";
 

@@ -6,6 +6,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "e2e/program_driver.h"
 #include "e2e/title_values.h"
@@ -21,28 +23,64 @@ struct ScriptRun {
     bool showedWindow = false;
 };
 
-// Runs the program with its output captured, watching for any window it
-// shows; nullopt when it does not end by itself.
-std::optional<ScriptRun> RunAsScript(const std::wstring& arguments) {
+// Where the program's standard output goes: a pipe the test reads, or one
+// of the places a script may hand it that takes no text.
+enum class Output { kPipe, kFullDisk, kPipeWithoutReader, kReadOnlyHandle, kNone };
+
+UniqueFileHandle OpenInheritable(const wchar_t* path, DWORD access) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return UniqueFileHandle(CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                        OPEN_EXISTING, 0, nullptr));
+}
+
+// Runs the program with its output where `where` says and its errors
+// captured, watching for any window it shows; nullopt when it does not end
+// by itself.
+std::optional<ScriptRun> RunAsScript(const std::wstring& program, const std::wstring& arguments,
+                                     Output where = Output::kPipe) {
     Pipe out;
     Pipe err;
-    const Redirect redirect{out.Write(), err.Write()};
-    RunningProgram program(ProgramPath(), arguments, &redirect);
-    if (!program.Started()) {
+    UniqueFileHandle other;
+    HANDLE stdOut = out.Write();
+    switch (where) {
+        case Output::kPipe:
+            break;
+        case Output::kFullDisk:
+            other = OpenInheritable(L"Z:\\dev\\full", GENERIC_WRITE);
+            stdOut = other.get();
+            break;
+        case Output::kPipeWithoutReader:
+            out.CloseRead();
+            break;
+        case Output::kReadOnlyHandle:
+            other = OpenInheritable(L"NUL", GENERIC_READ);
+            stdOut = other.get();
+            break;
+        case Output::kNone:
+            stdOut = nullptr;
+            break;
+    }
+    if (where != Output::kPipe && where != Output::kNone && where != Output::kPipeWithoutReader &&
+        !other) {
+        return std::nullopt;
+    }
+    const Redirect redirect{stdOut, err.Write()};
+    RunningProgram running(program, arguments, &redirect);
+    if (!running.Started()) {
         return std::nullopt;
     }
     ScriptRun run;
     const bool ended = WaitFor([&] {
-        for (HWND window : program.TopLevelWindows({})) {
+        for (HWND window : running.TopLevelWindows({})) {
             run.showedWindow = run.showedWindow || IsWindowVisible(window);
         }
-        return !program.Running();
+        return !running.Running();
     });
     if (!ended) {
         return std::nullopt;
     }
-    run.exitCode = program.WaitForExit().value_or(99);
-    run.out = out.ReadAll();
+    run.exitCode = running.WaitForExit().value_or(99);
+    run.out = where == Output::kPipe ? out.ReadAll() : std::string();
     run.err = err.ReadAll();
     return run;
 }
@@ -71,8 +109,9 @@ protected:
 
     // Runs and checks what every run promises: it ends by itself and shows
     // nothing.
-    ScriptRun Run(const std::wstring& arguments) {
-        const auto run = RunAsScript(arguments);
+    ScriptRun Run(const std::wstring& arguments, Output where = Output::kPipe,
+                  const std::wstring& program = ProgramPath()) {
+        const auto run = RunAsScript(program, arguments, where);
         EXPECT_TRUE(run.has_value()) << "the program did not end by itself";
         EXPECT_FALSE(run && run->showedWindow) << "the program showed a window";
         return run.value_or(ScriptRun{99, {}, {}, false});
@@ -149,5 +188,142 @@ TEST_F(CommandLineE2E, ARefusedWriteExitsWithTwoAndWritesNothing) {
     EXPECT_EQ(run.err.rfind("The title was not changed.\r\n", 0), 0u) << run.err;
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
 }
+
+// A script can trust every exit code: output that went nowhere, a title
+// that could not be read, or one the code page mangled on the way in gives
+// an error, one line on the error stream, and no change to the user's title.
+struct FailureCase {
+    const char* name;
+    std::vector<std::pair<HKEY, std::wstring>> titles;  // seeded as REG_SZ
+    HKEY unreadable;                                    // a root whose title key denies reading
+    bool legacyCodePage;                                // the build without the UTF-8 code page
+    std::wstring arguments;
+    Output output;
+    DWORD exitCode;
+    std::string error;  // how the one line on the error stream starts
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const HKEY kUser = HKEY_CURRENT_USER;
+const HKEY kMachine = HKEY_LOCAL_MACHINE;
+const std::string kLostOutput = "The output could not be written: ";
+
+const FailureCase kFailures[] = {
+    {"GetToAFullDisk",
+     {{kUser, L"Mine"}},
+     nullptr,
+     false,
+     L"/get",
+     Output::kFullDisk,
+     5,
+     kLostOutput},
+    {"HelpToAFullDisk", {}, nullptr, false, L"/?", Output::kFullDisk, 5, kLostOutput},
+    {"DefaultToAPipeWithoutReader",
+     {},
+     nullptr,
+     false,
+     L"/default",
+     Output::kPipeWithoutReader,
+     5,
+     kLostOutput},
+    {"GetToAReadOnlyHandle",
+     {{kUser, L"Mine"}},
+     nullptr,
+     false,
+     L"/get",
+     Output::kReadOnlyHandle,
+     5,
+     kLostOutput},
+    {"GetWithNoOutputAtAll",
+     {{kUser, L"Mine"}},
+     nullptr,
+     false,
+     L"/get",
+     Output::kNone,
+     5,
+     kLostOutput},
+    {"GetOfAnUnreadableUserTitle",
+     {{kUser, L"Mine"}},
+     kUser,
+     false,
+     L"/get",
+     Output::kPipe,
+     2,
+     "The per-user title could not be read: "},
+    {"DefaultOfAnUnreadableMachineTitle",
+     {{kUser, L"Mine"}, {kMachine, L"Corp"}},
+     kMachine,
+     false,
+     L"/default",
+     Output::kPipe,
+     2,
+     "The machine-wide title could not be read: "},
+    {"ResetWithAnUnreadableMachineTitle",
+     {{kUser, L"Mine"}, {kMachine, L"Corp"}},
+     kMachine,
+     false,
+     L"/reset",
+     Output::kPipe,
+     2,
+     "The machine-wide title could not be read: "},
+    {"DefaultOfAMangledMachineTitle",
+     {{kUser, L"Mine"}, {kMachine, L"\u65E5\u672C Corp"}},
+     nullptr,
+     true,
+     L"/default",
+     Output::kPipe,
+     4,
+     "The machine-wide title holds characters that this system's code page cannot store."},
+    {"ResetWithAMangledMachineTitle",
+     {{kUser, L"Mine"}, {kMachine, L"\u65E5\u672C Corp"}},
+     nullptr,
+     true,
+     L"/reset",
+     Output::kPipe,
+     4,
+     "The machine-wide title holds characters that this system's code page cannot store."},
+    // UTF-8 carries every character but a surrogate without its pair.
+    {"GetOfALoneSurrogate",
+     {{kUser, L"broken \xD800 pair"}},
+     nullptr,
+     false,
+     L"/get",
+     Output::kPipe,
+     4,
+     "The per-user title holds characters that this system's code page cannot store."},
+};
+
+class CommandLineFailures : public CommandLineE2E,
+                            public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(CommandLineFailures, ExitWithAnErrorAndOneLineAndChangeNothing) {
+    const FailureCase& failure = GetParam();
+    for (const auto& [root, title] : failure.titles) {
+        ASSERT_NO_FATAL_FAILURE(SeedTitle(root, REG_SZ, title + L'\0'));
+    }
+    const auto before = ReadTitle(kUser);
+    std::optional<UnreadableTitle> unreadable;
+    if (failure.unreadable != nullptr) {
+        unreadable.emplace(failure.unreadable);
+        ASSERT_TRUE(unreadable->Active());
+    }
+    const ScriptRun run = Run(failure.arguments, failure.output,
+                              failure.legacyCodePage ? LegacyCodePageProgramPath() : ProgramPath());
+    unreadable.reset();
+
+    EXPECT_EQ(run.exitCode, failure.exitCode);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind(failure.error, 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find("\r\n"), run.err.size() - 2) << "not one line: " << run.err;
+    EXPECT_EQ(ReadTitle(kUser), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CommandLineFailures, testing::ValuesIn(kFailures),
+                         [](const testing::TestParamInfo<FailureCase>& param) {
+                             return std::string(param.param.name);
+                         });
 
 }  // namespace

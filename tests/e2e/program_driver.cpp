@@ -26,6 +26,10 @@ std::wstring ProgramPath() {
     return BuildFolder() + L"ietitlebar.exe";
 }
 
+std::wstring LegacyCodePageProgramPath() {
+    return BuildFolder() + L"ietitlebar_legacy_code_page.exe";
+}
+
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!condition()) {

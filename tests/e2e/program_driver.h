@@ -23,6 +23,8 @@ std::wstring BuildFolder();
 
 // The program under test, at the top of the build folder.
 std::wstring ProgramPath();
+// The same program with a manifest that asks for no UTF-8 code page.
+std::wstring LegacyCodePageProgramPath();
 
 // Polls `condition` until it holds or `timeout` passes.
 bool WaitFor(const std::function<bool()>& condition,
@@ -58,6 +60,8 @@ class Pipe {
 public:
     Pipe();
     HANDLE Write() const { return write_.get(); }
+    // Leaves the write end without a reader.
+    void CloseRead() { read_.reset(); }
     // Closes this process's write end and reads until the program's is
     // closed too.
     std::string ReadAll();

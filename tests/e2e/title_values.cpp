@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include "common/win_handles.h"
 #include "support/win_keys.h"
 
@@ -49,6 +51,41 @@ void SeedTitle(HKEY root, DWORD type, std::wstring text) {
 void ClearTitles() {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue);
+}
+
+namespace {
+
+bool SetDacl(HKEY root, PSECURITY_DESCRIPTOR descriptor) {
+    const UniqueKey key = OpenKey(root, kKey, READ_CONTROL | WRITE_DAC);
+    return key &&
+           RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+UnreadableTitle::UnreadableTitle(HKEY root) : root_(root) {
+    const UniqueKey key = OpenKey(root, kKey, READ_CONTROL);
+    DWORD size = 0;
+    if (!key || RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size) !=
+                    ERROR_INSUFFICIENT_BUFFER) {
+        return;
+    }
+    saved_.resize(size);
+    PSECURITY_DESCRIPTOR denying = nullptr;
+    if (RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, saved_.data(), &size) !=
+            ERROR_SUCCESS ||
+        !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;RCWD;;;WD)", SDDL_REVISION_1,
+                                                              &denying, nullptr)) {
+        return;
+    }
+    const UniqueLocalMemory owned(static_cast<wchar_t*>(denying));
+    active_ = SetDacl(root, denying);
+}
+
+UnreadableTitle::~UnreadableTitle() {
+    if (active_) {
+        SetDacl(root_, saved_.data());
+    }
 }
 
 UnwritableUserTitle::UnwritableUserTitle() {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 inline constexpr wchar_t kKey[] = L"Software\\Microsoft\\Internet Explorer\\Main";
 inline constexpr wchar_t kValue[] = L"Window Title";
@@ -28,6 +29,23 @@ void SeedTitle(HKEY root, DWORD type, std::wstring text);
 
 // Removes both titles.
 void ClearTitles();
+
+// Makes a root's title key deny reading for one scope, as a DACL that grants
+// everyone only READ_CONTROL and WRITE_DAC does; the key must exist.
+class UnreadableTitle {
+public:
+    explicit UnreadableTitle(HKEY root);
+    ~UnreadableTitle();
+    UnreadableTitle(const UnreadableTitle&) = delete;
+    UnreadableTitle& operator=(const UnreadableTitle&) = delete;
+
+    bool Active() const { return active_; }
+
+private:
+    HKEY root_;
+    std::vector<BYTE> saved_;  // the key's own DACL, put back afterwards
+    bool active_ = false;
+};
 
 // Makes the per-user title unwritable for one scope: a lasting key cannot
 // be made below a volatile one.

@@ -75,8 +75,8 @@ protected:
     }
 
     // Starts the program and waits for its window.
-    void Start() {
-        program_.emplace(ProgramPath());
+    void Start(const std::wstring& program = ProgramPath()) {
+        program_.emplace(program);
         ASSERT_TRUE(program_->Started()) << "could not start the program";
         window_ = program_->WaitForWindow(kCaption);
         ASSERT_NE(window_, nullptr) << "the window did not appear";
@@ -387,6 +387,25 @@ TEST_F(WindowE2E, TextThatCannotBeStoredIsReportedAndNotWritten) {
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, L"Before\0"s}));
     PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitWith(0);
+}
+
+// Where the UTF-8 code page is not in force, the registry's ANSI copy of a
+// title outside the code page is offered as it reads; OK refuses to store
+// that mangled copy back, as it refuses a typed title the code page lacks.
+TEST_F(WindowE2E, OkRefusesToStoreAnOfferedTitleTheCodePageMangled) {
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Mine\0"s));
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_LOCAL_MACHINE, REG_SZ, L"\u65E5\u672C Corp\0"s));
+    ASSERT_NO_FATAL_FAILURE(Start(LegacyCodePageProgramPath()));
+    EXPECT_EQ(WindowText(Control(kText1)), L"?? Corp");
+    Press(Control(kOk));
+    const MessageBoxInfo box = NextBox();
+    EXPECT_EQ(box.caption, L"Registry not changed");
+    EXPECT_NE(box.text.find(L"code page"), std::wstring::npos) << box.text.size();
+    CloseBox(box);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, L"Mine\0"s}));
+    Press(Control(kCancel));
     ExpectExitWith(0);
 }
 

@@ -173,6 +173,10 @@ struct ReadCase {
     ReadResult expected;
 };
 
+void PrintTo(const ReadCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 void SeedSz(TestRegistry& registry) {
     ASSERT_EQ(SeedValue(registry.Get().api, kUser, kPath, kName, reg_type::kSz, "abc\0"s), 0u);
 }
