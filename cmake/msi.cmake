@@ -1,5 +1,4 @@
-# Builds the per-user MSI with wixl (Debian's msitools) from
-# packaging/ietitlebar.wxs.
+# The per-user MSI's codes, and a target that builds it with make-msi.cmake.
 #
 #   add_msi(TARGET <name> VERSION <x.y.z> OUTPUT <file.msi>)
 #
@@ -16,25 +15,16 @@ endfunction()
 
 function(add_msi)
   cmake_parse_arguments(MSI "" "TARGET;VERSION;OUTPUT" "" ${ARGN})
-  find_program(WIXL wixl REQUIRED)
-  titlebar_product_code(${MSI_VERSION} product_code)
-  set(wxs ${PROJECT_SOURCE_DIR}/packaging/ietitlebar.wxs)
-  set(icon ${PROJECT_SOURCE_DIR}/src/app/icons/app.ico)
-  # wixl takes the files it packs only by paths relative to where it runs.
-  file(RELATIVE_PATH icon_from_build ${CMAKE_BINARY_DIR} ${icon})
-  file(RELATIVE_PATH generated_from_build ${CMAKE_BINARY_DIR} ${TITLEBAR_GENERATED_DIR})
+  set(script ${PROJECT_SOURCE_DIR}/cmake/make-msi.cmake)
+  set(sources ${PROJECT_SOURCE_DIR}/packaging/ietitlebar.wxs
+      ${PROJECT_SOURCE_DIR}/src/app/icons/app.ico ${TITLEBAR_GENERATED_DIR}/LICENSE.txt
+      ${TITLEBAR_GENERATED_DIR}/README.txt)
   add_custom_command(
     OUTPUT ${MSI_OUTPUT}
-    COMMAND ${WIXL} --arch x64 --output ${MSI_OUTPUT}
-            -D Version=${MSI_VERSION} -D ProductCode=${product_code}
-            -D UpgradeCode=${TITLEBAR_MSI_UPGRADE_CODE}
-            -D Program=$<TARGET_FILE_NAME:ietitlebar>
-            -D License=${generated_from_build}/LICENSE.txt
-            -D ReadMe=${generated_from_build}/README.txt
-            -D Icon=${icon_from_build} ${wxs}
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    DEPENDS ${wxs} ${icon} ietitlebar ${TITLEBAR_GENERATED_DIR}/LICENSE.txt
-            ${TITLEBAR_GENERATED_DIR}/README.txt
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${MSI_OUTPUT} -DVERSION=${MSI_VERSION}
+            -DPROGRAM=$<TARGET_FILE:ietitlebar> -DLICENSE=${TITLEBAR_GENERATED_DIR}/LICENSE.txt
+            -DREADME=${TITLEBAR_GENERATED_DIR}/README.txt -P ${script}
+    DEPENDS ${script} ${CMAKE_CURRENT_FUNCTION_LIST_FILE} ${sources} ietitlebar
     COMMENT "Building ${MSI_OUTPUT}"
     VERBATIM)
   add_custom_target(${MSI_TARGET} DEPENDS ${MSI_OUTPUT})

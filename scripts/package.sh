@@ -1,7 +1,8 @@
 #!/bin/sh
 # Makes a release in dist/ (or where TITLEBAR_DIST_DIR says): the zip, the
 # per-user MSI, SHA256SUMS and the winget manifests, from a Release build of
-# the windows preset.
+# the windows preset. The same commit gives the same bytes anywhere: every
+# time stamp is SOURCE_DATE_EPOCH, or the commit's time when that is not set.
 #
 #   TITLEBAR_SIGN_CERT, TITLEBAR_SIGN_KEY  PEM certificate and key: the program
 #       is signed before it is packed, the MSI after it is built. The key may
@@ -35,28 +36,24 @@ else
 fi
 
 scripts/install-deps.sh
-cmake --preset windows-release -B "$build" >/dev/null
-# Linked afresh: an earlier run may have signed the program in place.
-rm -f "$build/ietitlebar.exe"
-cmake --build "$build" --target ietitlebar
-# shellcheck disable=SC1091
-. "$build/release.env"
-name="ietitlebar-$version"
+SOURCE_DATE_EPOCH=$(packaging/source-date-epoch.sh) || fail "no release made"
+# Nothing of the machine's clock, zone, umask or language reaches a file.
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+umask 022
+. packaging/release.sh
 
+release_build "$build"
+name="ietitlebar-$version"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
-# The program is signed where it was built, so that both packages take the
-# signed one.
-[ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$build/ietitlebar.exe"
-rm -f "$build/$name-x64.msi"
-cmake --build "$build" --target msi
-(cd "$build" && cpack -G ZIP -B "$stage/cpack" >/dev/null)
-mv "$stage/cpack/$name-win64.zip" "$stage/"
-rm -rf "$stage/cpack"
-cp "$build/$name-x64.msi" "$stage/"
+release_files "$build" "$stage/files"
+[ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$stage/files/ietitlebar.exe"
+release_zip "$stage/$name-win64.zip" "$stage/files"
+release_msi "$stage/$name-x64.msi" "$stage/files"
+rm -rf "$stage/files"
 [ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$stage/$name-x64.msi"
-(cd "$stage" && sha256sum "$name-win64.zip" "$name-x64.msi" >SHA256SUMS)
+release_sums "$stage"
 
 if [ -n "${TITLEBAR_RELEASE_URL:-}" ]; then
     url="${TITLEBAR_RELEASE_URL%/}/$name-x64.msi"
@@ -64,19 +61,12 @@ else
     url="https://example.invalid/ietitlebar/$version/$name-x64.msi"
     echo "TITLEBAR_RELEASE_URL is not set: the winget manifests carry the placeholder $url"
 fi
-sha=$(sha256sum "$stage/$name-x64.msi" | cut -d ' ' -f 1 | tr a-f A-F)
-mkdir "$stage/winget"
-for manifest in packaging/winget/*.yaml; do
-    sed -e "s|@VERSION@|$version|g" -e "s|@INSTALLER_URL@|$url|g" \
-        -e "s|@INSTALLER_SHA256@|$sha|g" -e "s|@PRODUCT_CODE@|$product_code|g" \
-        -e "s|@UPGRADE_CODE@|$upgrade_code|g" -e "s|@RELEASE_DATE@|$(date -u +%Y-%m-%d)|g" \
-        "$manifest" >"$stage/winget/$(basename "$manifest")"
-done
+release_winget "$stage" "$url"
 
 rm -rf "$dist"
 mkdir -p "$(dirname "$dist")"
 mv "$stage" "$dist"
 trap - EXIT
 chmod 755 "$dist"
-echo "Release $version in $dist:"
+echo "Release $version in $dist, time stamp $SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH")):"
 (cd "$dist" && ls -l "$name-win64.zip" "$name-x64.msi" && cat SHA256SUMS)

@@ -1,0 +1,78 @@
+# Builds the per-user MSI from packaging/ietitlebar.wxs: the same files and
+# time stamp give the same bytes.
+#
+#   cmake -DOUTPUT=<file.msi> -DVERSION=<x.y.z> -DPROGRAM=<ietitlebar.exe>
+#         -DLICENSE=<LICENSE.txt> -DREADME=<README.txt> -P cmake/make-msi.cmake
+#
+# The time stamp is SOURCE_DATE_EPOCH, or what packaging/source-date-epoch.sh
+# gives. wixl writes the clock's time into the summary information and a
+# random package code, so it runs under faketime, and the package code is
+# set afterwards, derived from everything the package holds.
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/msi.cmake)
+get_filename_component(top ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+
+foreach(argument OUTPUT VERSION PROGRAM LICENSE README)
+  if(NOT DEFINED ${argument})
+    message(FATAL_ERROR "make-msi.cmake needs -D${argument}=...")
+  endif()
+endforeach()
+set(wxs ${top}/packaging/ietitlebar.wxs)
+set(icon ${top}/src/app/icons/app.ico)
+
+execute_process(COMMAND ${top}/packaging/source-date-epoch.sh
+                OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+find_program(WIXL wixl REQUIRED)
+find_program(MSIBUILD msibuild REQUIRED)
+find_program(MSIINFO msiinfo REQUIRED)
+find_program(FAKETIME faketime REQUIRED)
+set(at_epoch ${CMAKE_COMMAND} -E env TZ=UTC SOURCE_DATE_EPOCH=${epoch}
+    FAKETIME_DONT_FAKE_MONOTONIC=1 ${FAKETIME} @${epoch})
+
+# The packed files under fixed names, dated at the time stamp: the cabinet
+# keeps each file's date.
+get_filename_component(output ${OUTPUT} ABSOLUTE)
+set(work ${output}.files)
+file(REMOVE_RECURSE ${work})
+file(MAKE_DIRECTORY ${work})
+file(COPY_FILE ${PROGRAM} ${work}/ietitlebar.exe)
+file(COPY_FILE ${LICENSE} ${work}/LICENSE.txt)
+file(COPY_FILE ${README} ${work}/README.txt)
+file(COPY_FILE ${icon} ${work}/app.ico)
+execute_process(COMMAND touch -d @${epoch} ietitlebar.exe LICENSE.txt README.txt app.ico
+                WORKING_DIRECTORY ${work} COMMAND_ERROR_IS_FATAL ANY)
+
+# Windows Installer takes two packages with one package code for the same
+# package, so the code changes with any byte of what is packed.
+set(content "ietitlebar ${VERSION}")
+foreach(file ${wxs} ${work}/ietitlebar.exe ${work}/LICENSE.txt ${work}/README.txt
+        ${work}/app.ico)
+  file(SHA256 ${file} hash)
+  string(APPEND content " ${hash}")
+endforeach()
+string(UUID package_code NAMESPACE ${TITLEBAR_MSI_UPGRADE_CODE} NAME "${content}" TYPE SHA1 UPPER)
+titlebar_product_code(${VERSION} product_code)
+
+file(REMOVE ${output})
+execute_process(
+  COMMAND ${at_epoch} ${WIXL} --arch x64 --output ${output}
+          -D Version=${VERSION} -D ProductCode=${product_code}
+          -D UpgradeCode=${TITLEBAR_MSI_UPGRADE_CODE} -D Program=ietitlebar.exe
+          -D License=LICENSE.txt -D ReadMe=README.txt -D Icon=app.ico ${wxs}
+  WORKING_DIRECTORY ${work} COMMAND_ERROR_IS_FATAL ANY)
+
+# msibuild sets the subject, author and template with the package code:
+# each is given back as wixl wrote it.
+execute_process(COMMAND ${MSIINFO} suminfo ${output} OUTPUT_VARIABLE summary
+                COMMAND_ERROR_IS_FATAL ANY)
+foreach(field Subject Author Template)
+  if(NOT summary MATCHES "\n${field}: ([^\n]*)\n")
+    message(FATAL_ERROR "${output} has no ${field} in its summary information")
+  endif()
+  set(${field} "${CMAKE_MATCH_1}")
+endforeach()
+execute_process(
+  COMMAND ${at_epoch} ${MSIBUILD} ${output} -s "${Subject}" "${Author}" "${Template}"
+          {${package_code}}
+  COMMAND_ERROR_IS_FATAL ANY)
+file(REMOVE_RECURSE ${work})

@@ -1,0 +1,70 @@
+# The steps of a release, shared by scripts/package.sh, which makes one, and
+# scripts/verify-release.sh, which makes it again to compare. Sourced from
+# the top of the checkout, with SOURCE_DATE_EPOCH set; every function stops
+# the script on failure.
+
+# Builds the program in Release in the folder $1 and sets version,
+# product_code and upgrade_code.
+release_build() {
+    cmake --preset windows-release -B "$1" >/dev/null
+    # Linked afresh: the link is what takes the time stamp.
+    rm -f "$1/ietitlebar.exe"
+    cmake --build "$1" --target ietitlebar >/dev/null
+    # shellcheck disable=SC1091
+    . "$1/release.env"
+}
+
+# Copies what the packages hold from the build folder $1 into the folder $2.
+release_files() {
+    mkdir -p "$2"
+    cp "$1/ietitlebar.exe" "$1/generated/LICENSE.txt" "$1/generated/README.txt" "$2/"
+}
+
+# The zip $1 of the files in the folder $2: fixed order, modes and dates, no
+# owner or extra time fields, and its DOS times in UTC.
+release_zip() {
+    zip_file=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+    (
+        cd "$2"
+        chmod 755 ietitlebar.exe
+        chmod 644 LICENSE.txt README.txt
+        touch -d "@$SOURCE_DATE_EPOCH" ietitlebar.exe LICENSE.txt README.txt
+        rm -f "$zip_file"
+        TZ=UTC zip -X -D -q "$zip_file" ietitlebar.exe LICENSE.txt README.txt
+    )
+}
+
+# The MSI $1 of the files in the folder $2. osslsigncode rewrites a
+# package's container when it signs it and again when it takes the
+# signature out; the package is written that way from the start, so that a
+# signed package less its signature is the unsigned one, byte for byte.
+release_msi() {
+    cmake -DOUTPUT="$1.wixl" -DVERSION="$version" -DPROGRAM="$2/ietitlebar.exe" \
+        -DLICENSE="$2/LICENSE.txt" -DREADME="$2/README.txt" -P cmake/make-msi.cmake
+    layout=$(mktemp -d)
+    openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=layout -days 1 \
+        -keyout "$layout/key.pem" -out "$layout/cert.pem" >/dev/null 2>&1
+    osslsigncode sign -certs "$layout/cert.pem" -key "$layout/key.pem" -h sha256 \
+        -in "$1.wixl" -out "$layout/signed.msi" >/dev/null
+    rm -f "$1"
+    osslsigncode remove-signature -in "$layout/signed.msi" -out "$1" >/dev/null
+    rm -rf "$layout" "$1.wixl"
+}
+
+# SHA256SUMS in the folder $1 for its zip and MSI.
+release_sums() {
+    (cd "$1" && sha256sum "ietitlebar-$version-win64.zip" "ietitlebar-$version-x64.msi" >SHA256SUMS)
+}
+
+# The winget manifests in $1/winget for the MSI in $1, downloaded from $2.
+release_winget() {
+    sha=$(sha256sum "$1/ietitlebar-$version-x64.msi" | cut -d ' ' -f 1 | tr a-f A-F)
+    released=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%d)
+    mkdir -p "$1/winget"
+    for manifest in packaging/winget/*.yaml; do
+        sed -e "s|@VERSION@|$version|g" -e "s|@INSTALLER_URL@|$2|g" \
+            -e "s|@INSTALLER_SHA256@|$sha|g" -e "s|@PRODUCT_CODE@|$product_code|g" \
+            -e "s|@UPGRADE_CODE@|$upgrade_code|g" -e "s|@RELEASE_DATE@|$released|g" \
+            "$manifest" >"$1/winget/$(basename "$manifest")"
+    done
+}
