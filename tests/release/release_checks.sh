@@ -3,11 +3,16 @@
 #
 #   release_checks.sh make DIST CERTS     the release, signed with a throwaway
 #                                         certificate made in CERTS
-#   release_checks.sh msi DIST PROGRAM    a per-user package that asks for no
-#                                         elevation and holds PROGRAM unchanged
+#   release_checks.sh msi DIST            the package keeps Windows Installer's
+#                                         rules, holds the zip's program, and
+#                                         has a package code of its content
 #   release_checks.sh signatures DIST CERTS
 #   release_checks.sh zip DIST
 #   release_checks.sh winget DIST
+#   release_checks.sh verify DIST         verify-release.sh on it, a tampered
+#                                         copy and an incomplete one
+#   release_checks.sh reproducible WORK   two unsigned releases of the
+#                                         committed source, byte for byte
 set -eu
 check=$1
 dist=$2
@@ -22,6 +27,16 @@ fail() {
 }
 msi() { ls "$dist"/ietitlebar-*-x64.msi; }
 zip() { ls "$dist"/ietitlebar-*-win64.zip; }
+version() { basename "$(msi)" | sed 's/^ietitlebar-\(.*\)-x64\.msi$/\1/'; }
+# An MSI of the release's files, from the package definition $2, with the
+# read-me $3 (the release's own when not given).
+make_msi() {
+    [ -d "$work/packed" ] || msiextract -C "$work/packed" "$(msi)" >/dev/null
+    files=$work/packed/Programs/ietitlebar
+    cmake -DOUTPUT="$1" -DVERSION="$(version)" -DWXS="$2" -DPROGRAM="$files/ietitlebar.exe" \
+        -DLICENSE="$files/LICENSE.txt" -DREADME="${3:-$files/README.txt}" \
+        -P "$top/cmake/make-msi.cmake"
+}
 
 case $check in
 make)
@@ -31,17 +46,33 @@ make)
         TITLEBAR_DIST_DIR="$dist" "$top/scripts/package.sh"
     ;;
 msi)
-    program=$3
-    # Word count 10: compressed (2), and no elevation needed (8).
-    msiinfo suminfo "$(msi)" | grep -qx 'Source: 10 (a)' || fail "the package asks for elevation"
-    msiinfo suminfo "$(msi)" | grep -qx 'Template: x64;1033' || fail "not a 64-bit package"
-    ! msiinfo export "$(msi)" Property | grep -q '^ALLUSERS' || fail "the package is per machine"
-    msiinfo export "$(msi)" LaunchCondition | grep -q 'A newer version of ietitlebar' ||
-        fail "no message for a downgrade"
-    msiextract -C "$work" "$(msi)" >/dev/null
-    cmp "$work/Programs/ietitlebar/ietitlebar.exe" "$program" ||
-        fail "the packed program differs from the one built"
-    echo "per-user package, no elevation, program byte for byte as built"
+    "$here/msi_rules.sh" "$(msi)"
+    # Each deliberate fault breaks the rule it names.
+    for fault in "ICE64:/RemoveFolder/d" "ICE91:s/\"LocalAppDataFolder\"/\"ProgramFiles64Folder\"/"; do
+        rule=${fault%%:*}
+        sed "${fault#*:}" "$top/packaging/ietitlebar.wxs" >"$work/fault.wxs"
+        make_msi "$work/fault.msi" "$work/fault.wxs"
+        ! "$here/msi_rules.sh" "$work/fault.msi" >"$work/rules.log" ||
+            fail "a package with the fault for $rule keeps every rule"
+        grep -q "^BROKEN  $rule " "$work/rules.log" || { cat "$work/rules.log"; fail "no $rule"; }
+    done
+
+    msiextract -C "$work/packed" "$(msi)" >/dev/null
+    unzip -q "$(zip)" ietitlebar.exe -d "$work/zipped"
+    cmp "$work/packed/Programs/ietitlebar/ietitlebar.exe" "$work/zipped/ietitlebar.exe" ||
+        fail "the MSI's program is not the zip's"
+    # The package code is derived from what is packed: the same files give
+    # the release's code, one more byte in the read-me another.
+    code() { msiinfo suminfo "$1" | sed -n 's/^Revision number (UUID): //p'; }
+    files=$work/packed/Programs/ietitlebar
+    make_msi "$work/again.msi" "$top/packaging/ietitlebar.wxs" "$files/README.txt"
+    [ "$(code "$work/again.msi")" = "$(code "$(msi)")" ] ||
+        fail "the same files gave another package code"
+    cp "$files/README.txt" "$work/README.txt" && printf ' ' >>"$work/README.txt"
+    make_msi "$work/changed.msi" "$top/packaging/ietitlebar.wxs" "$work/README.txt"
+    [ "$(code "$work/changed.msi")" != "$(code "$(msi)")" ] ||
+        fail "a changed read-me kept the package code"
+    echo "package code $(code "$(msi)") of the packed files; the zip's program; every rule kept"
     ;;
 signatures)
     certs=$3
@@ -113,6 +144,58 @@ winget)
     code=$(msiinfo export "$(msi)" Property | sed -n 's/^ProductCode\t//p' | tr -d '\r')
     grep -q "^ *ProductCode: '$code'$" "$manifest" || fail "the product code is not the MSI's"
     echo "required fields present; hash and product code are the MSI's"
+    ;;
+verify)
+    # verify-release.sh only reads the folder it checks.
+    before=$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)
+    "$top/scripts/verify-release.sh" "$dist" >"$work/verify.log" ||
+        { cat "$work/verify.log"; fail "the release does not verify"; }
+    [ "$(grep -c '^same ' "$work/verify.log")" -eq 7 ] || { cat "$work/verify.log"; fail "not 7 files"; }
+    [ "$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)" = "$before" ] ||
+        fail "verify-release.sh changed the release"
+
+    cp -R "$dist" "$work/tampered"
+    # One changed byte of the read-me inside the zip.
+    (cd "$work" && unzip -q tampered/*.zip README.txt && printf ' ' >>README.txt &&
+        TZ=UTC command zip -X -q tampered/*.zip README.txt)
+    set +e
+    "$top/scripts/verify-release.sh" "$work/tampered" >"$work/tampered.log" 2>&1
+    status=$?
+    set -e
+    [ "$status" -eq 1 ] || { cat "$work/tampered.log"; fail "a tampered zip gave $status"; }
+    grep -q '^DIFFERENT  ietitlebar-.*-win64.zip$' "$work/tampered.log" || fail "no DIFFERENT zip"
+
+    rm "$work/tampered/SHA256SUMS"
+    set +e
+    "$top/scripts/verify-release.sh" "$work/tampered" >"$work/missing.log" 2>&1
+    status=$?
+    set -e
+    [ "$status" -eq 2 ] && grep -q 'no readable SHA256SUMS' "$work/missing.log" ||
+        { cat "$work/missing.log"; fail "a missing file gave $status"; }
+    echo "verifies: 7 files the same; a tampered zip DIFFERENT (1); a missing file (2)"
+    ;;
+reproducible)
+    # Two checkouts of the commit, of other names and depths, made at other
+    # times, in other time zones, umasks and languages.
+    rm -rf "$dist"
+    mkdir -p "$dist/one" "$dist/a/much/deeper/two"
+    git clone -q "$top" "$dist/one/ietitlebar"
+    git clone -q "$top" "$dist/a/much/deeper/two/src"
+    (cd "$dist/one/ietitlebar" && TZ=UTC LC_ALL=C scripts/package.sh) >"$work/one.log" 2>&1 ||
+        { cat "$work/one.log"; fail "the first release failed"; }
+    sleep 2
+    (cd "$dist/a/much/deeper/two/src" && umask 077 &&
+        TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 scripts/package.sh) >"$work/two.log" 2>&1 ||
+        { cat "$work/two.log"; fail "the second release failed"; }
+    one=$dist/one/ietitlebar
+    two=$dist/a/much/deeper/two/src
+    cmp "$one/build/windows-release/ietitlebar.exe" "$two/build/windows-release/ietitlebar.exe" ||
+        fail "the programs differ"
+    for file in $(cd "$one/dist" && find . -type f | sort); do
+        cmp "$one/dist/$file" "$two/dist/$file" || fail "$file differs"
+    done
+    echo "two checkouts, the same bytes: ietitlebar.exe and $(cd "$one/dist" && find . -type f | sort | tr '\n' ' ')"
+    rm -rf "$dist"
     ;;
 *)
     fail "unknown check $check"

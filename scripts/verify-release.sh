@@ -1,0 +1,116 @@
+#!/bin/sh
+# Checks a release against the source: builds it again from this checkout,
+# which must stand at the commit the release was made from, and compares
+# every file byte for byte, signatures taken out.
+#
+#   scripts/verify-release.sh DIST_DIR
+#
+# Prints a line for each file, "same" or "DIFFERENT". Exits 0 when all are
+# the same, 1 when any differs, and 2 when the release cannot be checked: a
+# missing or unreadable file, or a checkout of another version. DIST_DIR is
+# only read.
+#
+# The rebuild takes its time stamp as scripts/package.sh does: from
+# SOURCE_DATE_EPOCH, or the commit's time when that is not set. A signed
+# program is compared with its signature taken out; the zip and the MSI are
+# then made again around the release's own signed program, and the MSI is
+# compared with its signature taken out.
+set -eu
+cd "$(dirname "$0")/.."
+
+cannot() {
+    echo "verify-release.sh: $*" >&2
+    exit 2
+}
+
+[ $# -eq 1 ] || cannot "usage: scripts/verify-release.sh DIST_DIR"
+dist=$1
+[ -d "$dist" ] && [ -r "$dist" ] || cannot "cannot read the folder '$dist'"
+checkout=$(sed -n 's/^project(ietitlebar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+set -- "$dist"/ietitlebar-*-x64.msi
+[ $# -eq 1 ] && [ -r "$1" ] || cannot "'$dist' holds no one readable ietitlebar-<version>-x64.msi"
+released=$(basename "$1" | sed 's/^ietitlebar-\(.*\)-x64\.msi$/\1/')
+[ "$released" = "$checkout" ] ||
+    cannot "'$dist' is release $released, but this checkout is $checkout: check out v$released first"
+name="ietitlebar-$released"
+for file in "$name-win64.zip" "$name-x64.msi" SHA256SUMS; do
+    [ -f "$dist/$file" ] && [ -r "$dist/$file" ] || cannot "'$dist' has no readable $file"
+done
+
+scripts/install-deps.sh
+SOURCE_DATE_EPOCH=$(packaging/source-date-epoch.sh) || cannot "no time stamp to build with"
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+umask 022
+. packaging/release.sh
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+echo "Rebuilding $name from $(git rev-parse --short HEAD 2>/dev/null || echo 'this checkout'), time stamp $SOURCE_DATE_EPOCH"
+release_build "$work/build"
+release_files "$work/build" "$work/rebuilt"
+
+differ=0
+report() {
+    if cmp -s "$2" "$3"; then
+        echo "same       $1"
+    else
+        echo "DIFFERENT  $1"
+        differ=1
+    fi
+}
+# The file $1 as $2 with its Authenticode signature taken out, or as it is
+# when it has none.
+unsign() {
+    if osslsigncode extract-signature -in "$1" -out "$1.signature" >/dev/null 2>&1; then
+        osslsigncode remove-signature -in "$1" -out "$2" >/dev/null ||
+            cannot "cannot take the signature out of $(basename "$1")"
+    else
+        cp "$1" "$2"
+    fi
+}
+
+mkdir "$work/released"
+unzip -q "$dist/$name-win64.zip" ietitlebar.exe -d "$work/released" ||
+    cannot "cannot read ietitlebar.exe from $name-win64.zip"
+unsign "$work/released/ietitlebar.exe" "$work/released/ietitlebar.unsigned.exe"
+report "ietitlebar.exe (in the zip)" "$work/released/ietitlebar.unsigned.exe" \
+    "$work/rebuilt/ietitlebar.exe"
+
+# The packages are made again around the release's program when it is the
+# one built here, signature and all; otherwise around the rebuilt one.
+mkdir "$work/packed"
+cp "$work/rebuilt/LICENSE.txt" "$work/rebuilt/README.txt" "$work/packed/"
+if [ "$differ" -eq 0 ]; then
+    cp "$work/released/ietitlebar.exe" "$work/packed/"
+else
+    cp "$work/rebuilt/ietitlebar.exe" "$work/packed/"
+fi
+release_zip "$work/$name-win64.zip" "$work/packed"
+report "$name-win64.zip" "$dist/$name-win64.zip" "$work/$name-win64.zip"
+cp "$dist/$name-x64.msi" "$work/released/"
+unsign "$work/released/$name-x64.msi" "$work/released/unsigned.msi"
+release_msi "$work/$name-x64.msi" "$work/packed"
+report "$name-x64.msi" "$work/released/unsigned.msi" "$work/$name-x64.msi"
+
+# The sums are the release's own files'.
+(cd "$dist" && sha256sum "$name-win64.zip" "$name-x64.msi") >"$work/SHA256SUMS"
+report SHA256SUMS "$dist/SHA256SUMS" "$work/SHA256SUMS"
+
+# The winget manifests, when the release has them, for its MSI and address.
+installer="$dist/winget/Tavrelin.ietitlebar.installer.yaml"
+if [ -r "$installer" ]; then
+    url=$(sed -n 's/^ *InstallerUrl: *//p' "$installer")
+    mkdir "$work/manifests"
+    cp "$dist/$name-x64.msi" "$work/manifests/"
+    release_winget "$work/manifests" "$url"
+    for manifest in "$work/manifests/winget/"*.yaml; do
+        report "winget/$(basename "$manifest")" "$dist/winget/$(basename "$manifest")" "$manifest"
+    done
+fi
+
+if [ "$differ" -eq 0 ]; then
+    echo "The release is what this checkout builds."
+else
+    echo "The release is NOT what this checkout builds."
+fi
+exit "$differ"

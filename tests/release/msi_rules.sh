@@ -1,0 +1,144 @@
+#!/bin/sh
+# The Windows Installer validation rules (ICEs) that apply to a per-user
+# package, read from the package's own tables. Wine's msiexec forgives what
+# Windows Installer refuses, or leaves behind on removal.
+#
+#   msi_rules.sh PACKAGE.msi
+#
+# Prints a line for each rule and exits 1 when any is broken.
+set -eu
+msi=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Each table as tab-separated rows, without its three lines of header.
+for table in Component Directory Registry RemoveFile Shortcut Upgrade LaunchCondition Property \
+    InstallExecuteSequence Icon; do
+    msiinfo export "$msi" "$table" | tail -n +4 | tr -d '\r' >"$work/$table"
+done
+msiinfo suminfo "$msi" >"$work/summary"
+
+# Directory, then the standard folder it lies in, for every directory.
+awk -F '\t' '{ parent[$1] = $2 }
+    END {
+        for (d in parent) {
+            root = d
+            while (parent[root] != "" && parent[root] != "TARGETDIR") root = parent[root]
+            print d "\t" root
+        }
+    }' "$work/Directory" >"$work/roots"
+per_user="LocalAppDataFolder AppDataFolder ProgramMenuFolder StartMenuFolder DesktopFolder StartupFolder PersonalFolder"
+per_machine="ProgramFilesFolder ProgramFiles64Folder CommonFilesFolder CommonFiles64Folder CommonAppDataFolder SystemFolder System64Folder WindowsFolder WindowsVolume"
+# Components and their standard folders, split by kind.
+awk -F '\t' -v user="$per_user" -v machine="$per_machine" '
+    BEGIN { n = split(user, u, " "); for (i = 1; i <= n; i++) kind[u[i]] = "user"
+            n = split(machine, m, " "); for (i = 1; i <= n; i++) kind[m[i]] = "machine" }
+    FNR == NR { root[$1] = $2; next }
+    { print $1 "\t" kind[root[$3]] }' "$work/roots" "$work/Component" >"$work/component-kinds"
+
+# ICE38: a component in the user's profile keeps its key path in a
+# per-user registry value (HKCU, Root 1), never a file.
+ice38() {
+    awk -F '\t' 'FILENAME ~ /Registry$/ { root[$1] = $2; next }
+        FILENAME ~ /component-kinds$/ { kind[$1] = $2; next }
+        kind[$1] == "user" && (int($4) % 8 < 4 || root[$6] != "1") { print "  " $1; bad = 1 }
+        END { exit bad }' "$work/Registry" "$work/component-kinds" "$work/Component"
+}
+
+# ICE64: every folder the package makes in the user's profile has a
+# RemoveFile row that removes it (no file name) on uninstall.
+ice64() {
+    awk -F '\t' 'FILENAME ~ /RemoveFile$/ { if ($3 == "" && ($5 == 2 || $5 == 3)) removed[$4] = 1; next }
+        FILENAME ~ /roots$/ { root[$1] = $2; next }
+        $3 != "." && $1 != "TARGETDIR" && root[$1] ~ /^(LocalAppDataFolder|AppDataFolder|ProgramMenuFolder|StartMenuFolder|DesktopFolder|PersonalFolder)$/ && !removed[$1] {
+            print "  " $1; bad = 1 }
+        END { exit bad }' "$work/RemoveFile" "$work/roots" "$work/Directory"
+}
+
+# ICE57: no component mixes per-user resources (the user's profile, HKCU)
+# with per-machine ones (machine folders, HKLM and HKCR).
+ice57() {
+    awk -F '\t' 'FILENAME ~ /component-kinds$/ { kind[$1] = $2; next }
+        { if ($2 == "1") user[$6] = 1; if ($2 == "0" || $2 == "2") machine[$6] = 1 }
+        END {
+            for (c in kind) {
+                u = user[c] || kind[c] == "user"; m = machine[c] || kind[c] == "machine"
+                if (u && m) { print "  " c; bad = 1 }
+            }
+            exit bad
+        }' "$work/component-kinds" "$work/Registry"
+}
+
+# ICE43: a shortcut that is not advertised keeps its component's key path
+# in a per-user registry value.
+ice43() {
+    awk -F '\t' 'FILENAME ~ /Registry$/ { root[$1] = $2; next }
+        FILENAME ~ /Component$/ { attributes[$1] = $4; key[$1] = $6; next }
+        $5 ~ /^\[/ && (int(attributes[$4]) % 8 < 4 || root[key[$4]] != "1") { print "  " $1; bad = 1 }
+        END { exit bad }' "$work/Registry" "$work/Component" "$work/Shortcut"
+}
+
+# ICE91, read strictly for a per-user package: ALLUSERS is never set, and
+# nothing goes into a folder of the machine's.
+ice91() {
+    ! grep -q '^ALLUSERS	' "$work/Property" || { echo "  ALLUSERS is set"; return 1; }
+    ! awk -F '\t' '$2 == "machine" { print "  " $1; found = 1 } END { exit !found }' \
+        "$work/component-kinds"
+}
+
+# The summary information: a 64-bit English package, compressed, asking
+# for no elevation (Word Count bits 2 and 8), with a package code in the
+# form Windows Installer requires.
+summary() {
+    grep -qx 'Template: x64;1033' "$work/summary" || { echo "  Template"; return 1; }
+    words=$(sed -n 's/^Source: \([0-9]*\).*/\1/p' "$work/summary")
+    [ $((words & 10)) -eq 10 ] || { echo "  Word Count $words"; return 1; }
+    grep -Eqx 'Revision number \(UUID\): \{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\}' \
+        "$work/summary" || { echo "  package code"; return 1; }
+}
+
+# The Upgrade table refuses a downgrade (a newer version found stops the
+# install) and removes older versions.
+upgrade() {
+    version=$(sed -n 's/^ProductVersion	//p' "$work/Property")
+    newer=$(awk -F '\t' -v v="$version" '$2 == v && int($5) % 4 >= 2 { print $7 }' "$work/Upgrade")
+    [ -n "$newer" ] && grep -q "NOT $newer" "$work/LaunchCondition" ||
+        { echo "  no downgrade refused"; return 1; }
+    awk -F '\t' -v v="$version" '$3 == v && int($5) % 4 < 2 && int($5) % 1024 < 512 { found = 1 }
+        END { exit !found }' "$work/Upgrade" || { echo "  older versions stay"; return 1; }
+    grep -q '^RemoveExistingProducts	' "$work/InstallExecuteSequence" ||
+        { echo "  RemoveExistingProducts is not sequenced"; return 1; }
+}
+
+# What Apps & features shows: the product's icon, links, and no Modify or
+# Repair.
+apps() {
+    for property in ARPPRODUCTICON ARPURLINFOABOUT ARPHELPLINK; do
+        grep -q "^$property	." "$work/Property" || { echo "  no $property"; return 1; }
+    done
+    grep -qx 'ARPNOMODIFY	1' "$work/Property" && grep -qx 'ARPNOREPAIR	1' "$work/Property" ||
+        { echo "  Modify or Repair offered"; return 1; }
+    icon=$(sed -n 's/^ARPPRODUCTICON	//p' "$work/Property")
+    grep -q "^$icon	" "$work/Icon" || { echo "  no icon $icon"; return 1; }
+}
+
+broken=0
+while read -r rule check what; do
+    if output=$($check 2>&1); then
+        echo "ok      $rule $what"
+    else
+        echo "BROKEN  $rule $what"
+        [ -z "$output" ] || echo "$output"
+        broken=1
+    fi
+done <<'RULES'
+ICE38 ice38 per-user components keep their key path in HKCU
+ICE64 ice64 every folder made in the user's profile is removed
+ICE57 ice57 no component mixes per-user and per-machine resources
+ICE43 ice43 shortcuts keep their key path in HKCU
+ICE91 ice91 nothing per machine in a per-user package
+Summary summary x64;1033, compressed, no elevation, package code
+Upgrade upgrade downgrades refused, older versions removed
+Apps apps icon, links, no Modify or Repair
+RULES
+exit "$broken"
