@@ -30,6 +30,23 @@ std::wstring LegacyCodePageProgramPath() {
     return BuildFolder() + L"ietitlebar_legacy_code_page.exe";
 }
 
+std::string ResourceBytes(const std::wstring& module, WORD type, WORD id) {
+    const HMODULE loaded = LoadLibraryExW(
+        module.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    std::string bytes;
+    if (loaded == nullptr) {
+        return bytes;
+    }
+    if (const HRSRC found = FindResourceW(loaded, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type))) {
+        if (const HGLOBAL resource = LoadResource(loaded, found)) {
+            bytes.assign(static_cast<const char*>(LockResource(resource)),
+                         SizeofResource(loaded, found));
+        }
+    }
+    FreeLibrary(loaded);
+    return bytes;
+}
+
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!condition()) {

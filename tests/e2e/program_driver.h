@@ -26,6 +26,10 @@ std::wstring ProgramPath();
 // The same program with a manifest that asks for no UTF-8 code page.
 std::wstring LegacyCodePageProgramPath();
 
+// The bytes of a resource of a program or DLL, as the loader finds them;
+// empty when there is none.
+std::string ResourceBytes(const std::wstring& module, WORD type, WORD id);
+
 // Polls `condition` until it holds or `timeout` passes.
 bool WaitFor(const std::function<bool()>& condition,
              std::chrono::milliseconds timeout = std::chrono::seconds(20));

@@ -21,24 +21,6 @@ std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
     return std::wstring(static_cast<const wchar_t*>(value), length - 1);
 }
 
-// The manifest embedded in the program, as text.
-std::string EmbeddedManifest(const std::wstring& program) {
-    const HMODULE module = LoadLibraryExW(
-        program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    std::string text;
-    if (module == nullptr) {
-        return text;
-    }
-    if (const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
-        if (const HGLOBAL loaded = LoadResource(module, found)) {
-            text.assign(static_cast<const char*>(LockResource(loaded)),
-                        SizeofResource(module, found));
-        }
-    }
-    FreeLibrary(module);
-    return text;
-}
-
 TEST(VersionResource, CarriesTheProjectVersion) {
     const std::wstring program = ProgramPath();
     DWORD handle = 0;
@@ -63,7 +45,7 @@ TEST(VersionResource, CarriesTheProjectVersion) {
 
     const std::string quad(expected.begin(), expected.end());
     EXPECT_NE(
-        EmbeddedManifest(program).find("name=\"Tavrelin.ietitlebar\" version=\"" + quad + "\""),
+        ResourceBytes(program, 24, 1).find("name=\"Tavrelin.ietitlebar\" version=\"" + quad + "\""),
         std::string::npos);
 }
 
