@@ -181,9 +181,10 @@ std::wstring UsageText() {
         L"Exit codes:\r\n"
         L"  0  done\r\n"
         L"  1  the command line is wrong\r\n"
-        L"  2  the registry refused the write\r\n"
+        L"  2  the registry refused the write, or a title could not be read\r\n"
         L"  3  an unexpected error\r\n"
-        L"  4  the title cannot be stored: it holds a NUL or characters that the\r\n"
-        L"     system's code page lacks\r\n";
+        L"  4  a title cannot be stored, or was read with characters lost: it holds\r\n"
+        L"     a NUL, a lone surrogate, or characters the system's code page lacks\r\n"
+        L"  5  the output could not be written\r\n";
     return usage;
 }

@@ -2,6 +2,11 @@
 // failed writes.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <fstream>
+#include <set>
+#include <sstream>
+
 #include "cli/command_line.h"
 #include "cli/command_runner.h"
 #include "support/memory_registry.h"
@@ -60,6 +65,40 @@ TEST_P(ParseCommandLineTable, GivesTheAction) {
 
 INSTANTIATE_TEST_SUITE_P(Lines, ParseCommandLineTable, testing::ValuesIn(kLines),
                          CaseName<LineCase>);
+
+#ifdef TITLEBAR_README
+// README's tables are written by hand: they name the switches and the exit
+// codes that the usage names, no more and no fewer.
+TEST(UsageText, NamesTheSwitchesAndExitCodesOfTheReadmesTables) {
+    std::ifstream file(TITLEBAR_README);
+    std::set<std::string> readmeSwitches;
+    std::set<std::string> readmeCodes;
+    for (std::string line; std::getline(file, line);) {
+        if (line.rfind("| `/", 0) == 0) {
+            readmeSwitches.insert(line.substr(3, line.find_first_of("` ", 3) - 3));
+        } else if (line.size() > 4 && line[0] == '|' &&
+                   std::isdigit(static_cast<unsigned char>(line[2])) && line[3] == ' ') {
+            readmeCodes.insert(line.substr(2, 1));
+        }
+    }
+    std::set<std::string> usageSwitches;
+    std::set<std::string> usageCodes;
+    std::wistringstream usage(UsageText());
+    bool exitCodes = false;
+    for (std::wstring wide; std::getline(usage, wide);) {
+        const std::string line(wide.begin(), wide.end());
+        exitCodes = exitCodes || line.rfind("Exit codes:", 0) == 0;
+        if (line.rfind("  /", 0) == 0) {
+            usageSwitches.insert(line.substr(2, line.find_first_of(" ,", 2) - 2));
+        } else if (exitCodes && line.size() > 3 &&
+                   std::isdigit(static_cast<unsigned char>(line[2])) && line[3] == ' ') {
+            usageCodes.insert(line.substr(2, 1));
+        }
+    }
+    EXPECT_EQ(readmeSwitches, usageSwitches);
+    EXPECT_EQ(readmeCodes, usageCodes);
+}
+#endif
 
 // The program's name ends where the C runtime's argv ends it: at a blank or
 // tab outside quotes, never at another control character.
