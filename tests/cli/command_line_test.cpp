@@ -9,6 +9,7 @@
 
 #include "cli/command_line.h"
 #include "cli/command_runner.h"
+#include "support/fake_system_errors.h"
 #include "support/memory_registry.h"
 #include "support/registry_backends.h"
 
@@ -132,13 +133,6 @@ public:
 
 private:
     Win32Error outFails_;
-};
-
-class FakeSystemErrors final : public SystemErrorTexts {
-public:
-    std::wstring SystemErrorText(Win32Error code) const override {
-        return L"system text for " + std::to_wstring(code);
-    }
 };
 
 TEST(RunCommand, AFailedWriteTellsWhyOnTheErrorStreamWithItsOwnExitCode) {

@@ -47,6 +47,9 @@ std::optional<ScriptRun> RunAsScript(const std::wstring& program, const std::wst
             break;
         case Output::kFullDisk:
             other = OpenInheritable(L"Z:\\dev\\full", GENERIC_WRITE);
+            if (!other) {
+                return std::nullopt;
+            }
             stdOut = other.get();
             break;
         case Output::kPipeWithoutReader:
@@ -54,15 +57,14 @@ std::optional<ScriptRun> RunAsScript(const std::wstring& program, const std::wst
             break;
         case Output::kReadOnlyHandle:
             other = OpenInheritable(L"NUL", GENERIC_READ);
+            if (!other) {
+                return std::nullopt;
+            }
             stdOut = other.get();
             break;
         case Output::kNone:
             stdOut = nullptr;
             break;
-    }
-    if (where != Output::kPipe && where != Output::kNone && where != Output::kPipeWithoutReader &&
-        !other) {
-        return std::nullopt;
     }
     const Redirect redirect{stdOut, err.Write()};
     RunningProgram running(program, arguments, &redirect);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/save_result.h"
+#include "support/fake_system_errors.h"
 #include "support/memory_registry.h"
 #include "support/registry_backends.h"
 #include "window/form_handlers.h"
@@ -56,13 +57,6 @@ private:
         events.push_back({std::move(what), std::move(text), registry_.Calls().size()});
     }
     const MemoryRegistry& registry_;
-};
-
-class FakeSystemErrors final : public SystemErrorTexts {
-public:
-    std::wstring SystemErrorText(Win32Error code) const override {
-        return L"system text for " + std::to_wstring(code);
-    }
 };
 
 class FormHandlers : public testing::Test {
