@@ -46,13 +46,37 @@ int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
     return got < 0 ? exit_code::kUnexpected : static_cast<int>(message.wParam);
 }
 
-// A script gets text and an exit code, never a window or a message box.
+// Whether a box shown now reaches a person: not in session 0, nor on a
+// window station nobody sees (a service's, or a deployment agent's in the
+// system's context), where it would wait for ever.
+bool OnInteractiveDesktop() {
+    DWORD session = 0;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session) || session == 0) {
+        return false;
+    }
+    USEROBJECTFLAGS flags{};
+    return GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                     nullptr) &&
+           (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+// A script gets text and an exit code, never a window or a message box. A
+// person who asks for help from Explorer, the Run box or a shortcut has no
+// console to read it in, and gets it in a box instead.
 int RunScripted(const Command& command, const SystemErrorTexts& errors) {
     StdStreams streams;
     int exitCode = exit_code::kUnexpected;
-    const bool finished =
-        RunGuarded([&] { exitCode = RunCommand(command, SystemRegistry(), errors, streams); },
-                   [](const char*) noexcept {});
+    const bool finished = RunGuarded(
+        [&] {
+            if (command.action == Action::kHelp && !streams.HasOutput() && OnInteractiveDesktop()) {
+                MessageBoxW(nullptr, UsageText().c_str(), layout::kCaption,
+                            MB_OK | MB_ICONINFORMATION);
+                exitCode = exit_code::kSuccess;
+            } else {
+                exitCode = RunCommand(command, SystemRegistry(), errors, streams);
+            }
+        },
+        [](const char*) noexcept {});
     if (!finished) {
         RunGuarded([&] { streams.Err(L"An error occurred that the program did not expect.\r\n"); },
                    [](const char*) noexcept {});

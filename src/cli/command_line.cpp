@@ -76,6 +76,15 @@ Command UsageError(std::wstring what) {
     return {Action::kUsageError, std::move(what)};
 }
 
+// An argument as a message names it: one that is empty or blank is quoted,
+// so that the reader sees it at all.
+std::wstring Named(const std::wstring& argument) {
+    if (std::all_of(argument.begin(), argument.end(), IsBlank)) {
+        return L"\"" + argument + L"\"";
+    }
+    return argument;
+}
+
 }  // namespace
 
 std::wstring_view ArgumentsOf(std::wstring_view commandLine) {
@@ -140,7 +149,7 @@ Command ParseCommandLine(std::wstring_view arguments) {
     }
     const std::wstring& first = split.front();
     if (first.size() < 2 || (first[0] != L'/' && first[0] != L'-')) {
-        return UsageError(L"Unknown switch: " + first);
+        return UsageError(L"Unknown switch: " + Named(first));
     }
     const std::wstring_view name = std::wstring_view(first).substr(1);
     const auto found =

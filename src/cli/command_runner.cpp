@@ -40,8 +40,11 @@ int CheckRead(CommandOutput& output, const SystemErrorTexts& errors, const ReadR
                        title + L"holds characters that this system's code page cannot store.");
             return exit_code::kNotStorable;
         case ReadOutcome::kFailed:
+        case ReadOutcome::kNoMemory:
             PrintError(output, title + L"could not be read: " + errors.SystemErrorText(read.error));
-            return exit_code::kRegistryError;
+            // Memory running out is no refusal of the registry's.
+            return read.outcome == ReadOutcome::kFailed ? exit_code::kRegistryError
+                                                        : exit_code::kUnexpected;
     }
     return exit_code::kUnexpected;
 }
@@ -61,8 +64,16 @@ int Store(CommandOutput& output, Registry registry, const SystemErrorTexts& erro
         return exit_code::kSuccess;
     }
     PrintError(output, FailureText(result, errors));
-    return result.outcome == SaveOutcome::kTextNotStorable ? exit_code::kNotStorable
-                                                           : exit_code::kRegistryError;
+    switch (result.outcome) {
+        case SaveOutcome::kRegistryError:
+            return exit_code::kRegistryError;
+        case SaveOutcome::kTextNotStorable:
+            return exit_code::kNotStorable;
+        case SaveOutcome::kSaved:
+        case SaveOutcome::kNoMemory:
+            break;
+    }
+    return exit_code::kUnexpected;
 }
 
 constexpr std::wstring_view kUser = L"per-user";

@@ -66,11 +66,21 @@ Win32Error WriteFileText(HANDLE file, std::wstring_view text) {
     return ERROR_SUCCESS;
 }
 
+bool IsHandle(HANDLE handle) {
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
+bool StdStreams::HasOutput() {
+    return IsHandle(GetStdHandle(STD_OUTPUT_HANDLE)) || ParentConsole() != nullptr;
+}
+
 Win32Error StdStreams::Write(DWORD stream, std::wstring_view text) {
+    // A program started with no standard handles (from a cmd prompt, which
+    // gives a window program none) writes to the console it borrows.
     const HANDLE handle = GetStdHandle(stream);
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+    if (IsHandle(handle)) {
         return IsConsole(handle) ? WriteConsoleText(handle, text) : WriteFileText(handle, text);
     }
     if (const HANDLE console = ParentConsole(); console != nullptr) {
@@ -85,7 +95,9 @@ Win32Error StdStreams::Write(DWORD stream, std::wstring_view text) {
 HANDLE StdStreams::ParentConsole() {
     if (!attachTried_) {
         attachTried_ = true;
-        if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        // Access denied means a console is attached already: Wine gives a
+        // window program its parent's, where Windows gives it none.
+        if (AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED) {
             console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                        0, nullptr));

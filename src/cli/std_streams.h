@@ -13,6 +13,10 @@ public:
     Win32Error Out(std::wstring_view text) override { return Write(STD_OUTPUT_HANDLE, text); }
     void Err(std::wstring_view text) override { static_cast<void>(Write(STD_ERROR_HANDLE, text)); }
 
+    // Whether standard output goes anywhere: a handle of its own, or the
+    // console of the process that started the program.
+    bool HasOutput();
+
 private:
     Win32Error Write(DWORD stream, std::wstring_view text);
     HANDLE ParentConsole();

@@ -3,82 +3,118 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
 #include <utility>
 
-struct GdiObjectDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-struct IconDeleter {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-struct KernelHandleDeleter {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-struct LocalMemoryDeleter {
-    void operator()(void* memory) const { LocalFree(memory); }
-};
-struct WindowDeleter {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-struct KeyDeleter {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-struct MemoryDcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
-using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-// A window that its owner destroys; a window that the system destroys
-// first (a window procedure's object at WM_NCDESTROY) is released instead.
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
-// Process, thread and other handles whose failure value is null.
-using UniqueKernelHandle = std::unique_ptr<void, KernelHandleDeleter>;
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyDeleter>;
-using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
-using UniqueLocalMemory = std::unique_ptr<wchar_t, LocalMemoryDeleter>;
-
-// A file, pipe or console handle: CreateFile reports failure as
-// INVALID_HANDLE_VALUE, not null, and neither is closed.
-class UniqueFileHandle {
+// One owner for every kind of handle. Traits names the handle's type, the
+// value that means none, whether a value is a handle at all, and how one is
+// closed.
+template <class Traits>
+class UniqueHandle {
 public:
-    UniqueFileHandle() = default;
-    explicit UniqueFileHandle(HANDLE handle) : handle_(handle) {}
-    ~UniqueFileHandle() { reset(); }
-    UniqueFileHandle(UniqueFileHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueFileHandle& operator=(UniqueFileHandle&& other) noexcept {
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) noexcept : handle_(handle) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         reset(other.release());
         return *this;
     }
-    UniqueFileHandle(const UniqueFileHandle&) = delete;
-    UniqueFileHandle& operator=(const UniqueFileHandle&) = delete;
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
 
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
-    void reset(HANDLE handle = INVALID_HANDLE_VALUE) {
-        if (*this) {
-            CloseHandle(handle_);
+    Handle get() const noexcept { return handle_; }
+    explicit operator bool() const noexcept { return Traits::IsHandle(handle_); }
+    [[nodiscard]] Handle release() noexcept { return std::exchange(handle_, Traits::None()); }
+    // Closes the handle held, unless it is the one given: an owner reset to
+    // its own handle keeps it open.
+    void reset(Handle handle = Traits::None()) noexcept {
+        if (handle == handle_) {
+            return;
         }
-        handle_ = handle;
+        const Handle old = std::exchange(handle_, handle);
+        if (Traits::IsHandle(old)) {
+            Traits::Close(old);
+        }
     }
 
 private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    Handle handle_ = Traits::None();
 };
 
-// A window's paint, from BeginPaint to EndPaint.
+// Traits for the handles whose none is null; Close is a function object.
+template <class H, class Closer>
+struct NullIsNone {
+    using Handle = H;
+    static Handle None() noexcept { return nullptr; }
+    static bool IsHandle(Handle handle) noexcept { return handle != nullptr; }
+    static void Close(Handle handle) noexcept { Closer{}(handle); }
+};
+
+struct CloseGdiObject {
+    void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
+};
+struct DestroyIconHandle {
+    void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
+};
+struct CloseKernelHandle {
+    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
+};
+struct FreeLocalMemory {
+    void operator()(HLOCAL memory) const noexcept { LocalFree(memory); }
+};
+struct DestroyWindowHandle {
+    void operator()(HWND window) const noexcept { DestroyWindow(window); }
+};
+struct CloseKey {
+    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
+};
+struct DeleteMemoryDc {
+    void operator()(HDC dc) const noexcept { DeleteDC(dc); }
+};
+
+// A file, pipe or console handle: CreateFile reports failure as
+// INVALID_HANDLE_VALUE, not null, and neither is closed.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle None() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsHandle(Handle handle) noexcept {
+        return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+    }
+    static void Close(Handle handle) noexcept { CloseHandle(handle); }
+};
+
+using UniqueFont = UniqueHandle<NullIsNone<HFONT, CloseGdiObject>>;
+using UniquePen = UniqueHandle<NullIsNone<HPEN, CloseGdiObject>>;
+using UniqueBitmap = UniqueHandle<NullIsNone<HBITMAP, CloseGdiObject>>;
+using UniqueIcon = UniqueHandle<NullIsNone<HICON, DestroyIconHandle>>;
+// A window that its owner destroys; a window that the system destroys
+// first (a window procedure's object at WM_NCDESTROY) is released instead.
+using UniqueWindow = UniqueHandle<NullIsNone<HWND, DestroyWindowHandle>>;
+// Process, thread and other handles whose failure value is null.
+using UniqueKernelHandle = UniqueHandle<NullIsNone<HANDLE, CloseKernelHandle>>;
+using UniqueKey = UniqueHandle<NullIsNone<HKEY, CloseKey>>;
+using UniqueMemoryDc = UniqueHandle<NullIsNone<HDC, DeleteMemoryDc>>;
+// Memory from LocalAlloc, or from a function that allocates with it
+// (FormatMessage, ConvertStringSecurityDescriptorToSecurityDescriptor).
+using UniqueLocalMemory = UniqueHandle<NullIsNone<HLOCAL, FreeLocalMemory>>;
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+
+// A window's paint, from BeginPaint to EndPaint. A BeginPaint that fails
+// gives no device context to paint with, and nothing to end.
 class PaintScope {
 public:
     explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
-    ~PaintScope() { EndPaint(window_, &paint_); }
+    ~PaintScope() {
+        if (dc_ != nullptr) {
+            EndPaint(window_, &paint_);
+        }
+    }
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
 
+    // Null when BeginPaint failed.
     HDC Dc() const { return dc_; }
 
 private:
@@ -91,7 +127,11 @@ private:
 class WindowDcScope {
 public:
     explicit WindowDcScope(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDcScope() { ReleaseDC(window_, dc_); }
+    ~WindowDcScope() {
+        if (dc_ != nullptr) {
+            ReleaseDC(window_, dc_);
+        }
+    }
     WindowDcScope(const WindowDcScope&) = delete;
     WindowDcScope& operator=(const WindowDcScope&) = delete;
 

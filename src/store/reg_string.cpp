@@ -154,7 +154,7 @@ ReadResult ReadRegString(Registry registry, RegRoot root, std::wstring_view keyP
     } catch (...) {
         // Out of memory: the default may still fit where the value did not.
     }
-    ReadResult result{ReadOutcome::kFailed, {}, win32_error::kOutOfMemory};
+    ReadResult result{ReadOutcome::kNoMemory, {}, win32_error::kOutOfMemory};
     try {
         result.text = defaultText;
     } catch (...) {
@@ -174,6 +174,6 @@ SaveResult SaveRegString(Registry registry, RegRoot root, std::wstring_view keyP
         return WriteString(registry, root, keyPath, valueName, text);
     } catch (...) {
         // Only allocation can throw here.
-        return {SaveOutcome::kRegistryError, win32_error::kOutOfMemory};
+        return {SaveOutcome::kNoMemory, win32_error::kOutOfMemory};
     }
 }

@@ -14,12 +14,13 @@ enum class ReadOutcome {
     kAbsent,     // no key, or no value
     kOtherType,  // a value that is not REG_SZ, which readers ignore
     kFailed,     // the registry refused or failed: `error` says why
+    kNoMemory,   // an allocation failed: no fault of the registry's
 };
 
 struct ReadResult {
     ReadOutcome outcome = ReadOutcome::kAbsent;
     std::wstring text;  // up to its first NUL for kRead and kLossy; the default otherwise
-    Win32Error error = win32_error::kSuccess;  // for kFailed
+    Win32Error error = win32_error::kSuccess;  // for kFailed and kNoMemory
 
     friend bool operator==(const ReadResult&, const ReadResult&) = default;
 };

@@ -10,11 +10,12 @@ enum class SaveOutcome {
     kSaved,
     kRegistryError,    // creating the key or setting the value failed
     kTextNotStorable,  // the ANSI code page cannot carry the text unchanged
+    kNoMemory,         // an allocation failed: no fault of the registry's
 };
 
 struct SaveResult {
     SaveOutcome outcome = SaveOutcome::kSaved;
-    Win32Error error = win32_error::kSuccess;  // the failing call's, for kRegistryError
+    Win32Error error = win32_error::kSuccess;  // the failing call's, or kOutOfMemory
 
     bool Saved() const { return outcome == SaveOutcome::kSaved; }
     friend bool operator==(const SaveResult&, const SaveResult&) = default;

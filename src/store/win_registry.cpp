@@ -37,9 +37,8 @@ bool FitsInInt(std::size_t size) {
 // the registry holds: the copy read back from the code page must be that
 // text, unit for unit. Gives kSuccess, kNoUnicodeTranslation, or why the
 // stored text could not be read.
-Win32Error CheckNothingLost(HKEY key, const char* valueName, const std::uint8_t* copy,
-                            DWORD copyBytes) {
-    const WinAnsiCodec codec;
+Win32Error CheckNothingLost(const AnsiCodec& codec, HKEY key, const char* valueName,
+                            const std::uint8_t* copy, DWORD copyBytes) {
     const auto name = codec.FromAnsi(valueName != nullptr ? valueName : "");
     const auto read = codec.FromAnsi({reinterpret_cast<const char*>(copy), copyBytes});
     if (!name || !read) {
@@ -87,12 +86,19 @@ Win32Error WinRegistryApi::RegQueryValueExA(RegKey key, const char* valueName,
     const auto status = static_cast<Win32Error>(
         ::RegQueryValueExA(ToHkey(key), valueName, nullptr, &gotType, data, &gotCount));
     if (status == ERROR_SUCCESS) {
-        type = gotType;
-        byteCount = gotCount;
-        if (data != nullptr && gotType == REG_SZ) {
-            return CheckNothingLost(ToHkey(key), valueName, data, gotCount);
+        // A copy that lost characters is still a copy; a check that could
+        // not be made is a failed query.
+        const Win32Error check =
+            data != nullptr && gotType == REG_SZ
+                ? CheckNothingLost(codec_, ToHkey(key), valueName, data, gotCount)
+                : win32_error::kSuccess;
+        if (check == win32_error::kSuccess || check == win32_error::kNoUnicodeTranslation) {
+            type = gotType;
+            byteCount = gotCount;
         }
-    } else if (status == ERROR_MORE_DATA && data != nullptr) {
+        return check;
+    }
+    if (status == ERROR_MORE_DATA && data != nullptr) {
         byteCount = gotCount;
     }
     return status;
@@ -159,7 +165,7 @@ std::optional<std::wstring> WinAnsiCodec::FromAnsi(std::string_view ansi) const 
 }
 
 Registry SystemRegistry() {
-    static WinRegistryApi api;
     static const WinAnsiCodec codec;
+    static WinRegistryApi api(codec);
     return {api, codec};
 }

@@ -4,8 +4,18 @@
 
 #include "store/registry_api.h"
 
+class WinAnsiCodec final : public AnsiCodec {
+public:
+    std::optional<std::string> ToAnsi(std::wstring_view text) const override;
+    std::optional<std::wstring> FromAnsi(std::string_view ansi) const override;
+};
+
 class WinRegistryApi final : public RegistryApi {
 public:
+    // `codec` reads a query's ANSI copy back to tell whether it lost
+    // characters: the codec the store converts with, so that both agree.
+    explicit WinRegistryApi(const AnsiCodec& codec) : codec_(codec) {}
+
     Win32Error RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
     Win32Error RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
                                 std::uint32_t& type, std::uint8_t* data,
@@ -15,12 +25,9 @@ public:
                               std::uint32_t type, const std::uint8_t* data,
                               std::uint32_t byteCount) override;
     Win32Error RegCloseKey(RegKey key) override;
-};
 
-class WinAnsiCodec final : public AnsiCodec {
-public:
-    std::optional<std::string> ToAnsi(std::wstring_view text) const override;
-    std::optional<std::wstring> FromAnsi(std::string_view ansi) const override;
+private:
+    const AnsiCodec& codec_;
 };
 
 // The process's registry and code page.

@@ -1,5 +1,7 @@
 #include "window/dpi_layout.h"
 
+#include <cwchar>
+
 #include "window/layout.h"
 
 int TwipsToPixels(int twips, UINT dpi) {
@@ -10,7 +12,7 @@ UniqueFont MessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        return nullptr;
+        return UniqueFont();
     }
     return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
 }
@@ -43,4 +45,18 @@ void FitFrameToClient(HWND window, UINT dpi) {
                      frame.bottom - frame.top - client.bottom + height,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+SettingEffect EffectOfSettingChange(WPARAM action, LPARAM area) {
+    if (action == SPI_SETHIGHCONTRAST) {
+        return SettingEffect::kColours;
+    }
+    // Changed text sizes come as SPI_SETNONCLIENTMETRICS or, from the
+    // settings pages, as the "WindowMetrics" area alone.
+    const auto* name = reinterpret_cast<const wchar_t*>(area);
+    if (action == SPI_SETNONCLIENTMETRICS ||
+        (name != nullptr && std::wcscmp(name, L"WindowMetrics") == 0)) {
+        return SettingEffect::kLayout;
+    }
+    return SettingEffect::kNone;
 }

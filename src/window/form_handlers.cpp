@@ -9,6 +9,12 @@ std::wstring ConfirmationText(std::wstring_view title) {
     return text;
 }
 
+std::wstring MangledOfferText() {
+    return L"The title was not changed.\r\n\r\n"
+           L"The machine-wide title could not be read whole, so the text offered is not that "
+           L"title. Type the title you want.";
+}
+
 std::wstring AboutText() {
     return L"This tool loads the current Microsoft Internet Explorer Window Title from registry "
            L"to edit any wanted title caption to be saved to registry. "
@@ -31,16 +37,18 @@ void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& e
                     const FormState& state) {
     form.Hide();
     const std::wstring title = form.Text1Text();
-    // A title mangled on the way in is no more storable than one typed with
-    // characters the code page lacks.
-    const SaveResult result = title == state.lossyText1
-                                  ? SaveResult{SaveOutcome::kTextNotStorable, win32_error::kSuccess}
-                                  : SetUserTitle(registry, title);
-    if (!result.Saved()) {
-        // Say what went wrong and let the user try again or cancel.
-        form.ShowMessage(FailureText(result, errors), std::wstring(kFailureCaption),
-                         FormView::Icon::kError);
+    // A title mangled on the way in is not stored back; said so, the user's
+    // next act is to fix the text, so the window comes back with it selected.
+    std::wstring failure;
+    if (title == state.lossyText1) {
+        failure = MangledOfferText();
+    } else if (const SaveResult result = SetUserTitle(registry, title); !result.Saved()) {
+        failure = FailureText(result, errors);
+    }
+    if (!failure.empty()) {
+        form.ShowMessage(failure, std::wstring(kFailureCaption), FormView::Icon::kError);
         form.Show();
+        form.FocusText1();
         return;
     }
     form.ShowMessage(ConfirmationText(form.Text1Text()), std::wstring(kConfirmationCaption),

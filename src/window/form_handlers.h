@@ -20,6 +20,8 @@ public:
     virtual std::wstring Text1Text() const = 0;
     virtual void Hide() = 0;
     virtual void Show() = 0;
+    // Puts the focus in Text1 with all of its text selected.
+    virtual void FocusText1() = 0;
     virtual void Unload() = 0;
     // A modal message box with one OK button; returns when it is closed.
     virtual void ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) = 0;
@@ -35,6 +37,8 @@ inline constexpr std::wstring_view kFailureCaption = L"Registry not changed";
 inline constexpr std::wstring_view kAboutCaption = L"About";
 
 std::wstring ConfirmationText(std::wstring_view title);
+// Why OK does not store an offered title that the code page mangled.
+std::wstring MangledOfferText();
 std::wstring AboutText();
 
 // What the handlers keep between messages.

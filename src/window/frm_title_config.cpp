@@ -93,7 +93,7 @@ LoadResult frmTitleConfig::Load(HINSTANCE instance) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = ForwardToOwner<frmTitleConfig>;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0) {
@@ -185,16 +185,13 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
             OnColoursChanged();
             break;
         case WM_SETTINGCHANGE:
+            OnSettingChange(EffectOfSettingChange(wParam, lParam));
+            break;
         case WM_THEMECHANGED:
-            OnColoursChanged();
-            ApplyLayout(dpi_);
-            FitFrameToClient(Window(), dpi_);
+            OnSettingChange(SettingEffect::kLayout);
             break;
         case WM_CLOSE:
             Unload();
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(failed_ ? exit_code::kUnexpected : exit_code::kSuccess);
             return 0;
         default:
             break;
@@ -315,6 +312,9 @@ void frmTitleConfig::OnCommand(int id, int code) {
 void frmTitleConfig::OnPaint() {
     const PaintScope paint(Window());
     const HDC dc = paint.Dc();
+    if (dc == nullptr) {
+        return;
+    }
     const int width = std::max(1, MulDiv(1, static_cast<int>(dpi_), 96));
     for (const layout::Line& line : layout::kLines) {
         const UniquePen pen(CreatePen(PS_SOLID, width, GetSysColor(line.systemColor)));
@@ -359,6 +359,21 @@ void frmTitleConfig::OnColoursChanged() {
     RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+void frmTitleConfig::OnSettingChange(SettingEffect effect) {
+    switch (effect) {
+        case SettingEffect::kLayout:
+            OnColoursChanged();
+            ApplyLayout(dpi_);
+            FitFrameToClient(Window(), dpi_);
+            break;
+        case SettingEffect::kColours:
+            OnColoursChanged();
+            break;
+        case SettingEffect::kNone:
+            break;
+    }
+}
+
 // Asked before a move to a monitor of another DPI: the frame that holds the
 // layout's client area there.
 BOOL frmTitleConfig::OnGetDpiScaledSize(UINT dpi, SIZE& size) const {
@@ -390,6 +405,13 @@ std::wstring frmTitleConfig::Text1Text() const {
     return text;
 }
 
+void frmTitleConfig::FocusText1() {
+    const HWND edit = Control(layout::kText1);
+    lastFocus_ = edit;
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+}
+
 void frmTitleConfig::Hide() {
     ShowWindow(Window(), SW_HIDE);
 }
@@ -402,8 +424,12 @@ void frmTitleConfig::Show() {
     }
 }
 
+// The program ends with the unload, never with the window's destruction as
+// such: a window destroyed while it is made must leave no WM_QUIT behind,
+// or the box that reports the failure closes before the user sees it.
 void frmTitleConfig::Unload() {
     window_.reset();
+    PostQuitMessage(failed_ ? exit_code::kUnexpected : exit_code::kSuccess);
 }
 
 void frmTitleConfig::ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) {

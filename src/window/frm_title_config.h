@@ -9,6 +9,7 @@
 #include "common/system_error_texts.h"
 #include "common/win_handles.h"
 #include "store/registry_api.h"
+#include "window/dpi_layout.h"
 #include "window/form_handlers.h"
 #include "window/layout.h"
 
@@ -60,6 +61,7 @@ private:
     LRESULT OnControlColor(UINT message, HDC dc, HWND control);
     void OnActivate(bool active);
     void OnColoursChanged();
+    void OnSettingChange(SettingEffect effect);
     BOOL OnGetDpiScaledSize(UINT dpi, SIZE& size) const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);
 
@@ -69,6 +71,7 @@ private:
     std::wstring Text1Text() const override;
     void Hide() override;
     void Show() override;
+    void FocusText1() override;
     void Unload() override;
     void ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) override;
 

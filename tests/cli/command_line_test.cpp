@@ -54,7 +54,8 @@ const LineCase kLines[] = {
     {"NoPrefix", L"get", Usage(L"Unknown switch: get")},
     {"DoubleDash", L"--get", Usage(L"Unknown switch: --get")},
     {"LoneSlash", L"/", Usage(L"Unknown switch: /")},
-    {"EmptyArgument", L"\"\"", Usage(L"Unknown switch: ")},
+    {"EmptyArgument", L"\"\"", Usage(L"Unknown switch: \"\"")},
+    {"BlankArgument", L"\" \t\"", Usage(L"Unknown switch: \" \t\"")},
     {"PrefixOfASwitch", L"/ge", Usage(L"Unknown switch: /ge")},
 };
 
@@ -150,6 +151,22 @@ TEST(RunCommand, AFailedWriteTellsWhyOnTheErrorStreamWithItsOwnExitCode) {
               exit_code::kNotStorable);
     EXPECT_NE(lossy.err.find(L"code page"), std::wstring::npos);
     EXPECT_EQ(refused.out + lossy.out, L"");
+}
+
+// Memory running out is no refusal of the registry's: the unexpected error.
+TEST(RunCommand, RunningOutOfMemoryExitsAsUnexpected) {
+    const std::pair<RegOp, Command> runs[] = {{RegOp::kOpen, {Action::kGet, L""}},
+                                              {RegOp::kCreate, {Action::kSet, L"New"}}};
+    for (const auto& [op, command] : runs) {
+        MemoryRegistry api;
+        Cp1252Codec codec;
+        RecordingOutput output;
+        api.ExhaustMemory(op);
+        EXPECT_EQ(RunCommand(command, {api, codec}, FakeSystemErrors(), output),
+                  exit_code::kUnexpected);
+        EXPECT_EQ(output.out, L"");
+        EXPECT_NE(output.err.find(L"system text for 14"), std::wstring::npos) << output.err.size();
+    }
 }
 
 // What a script gets when a title cannot be trusted or the output is lost:

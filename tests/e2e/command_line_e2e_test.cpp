@@ -181,6 +181,46 @@ TEST_F(CommandLineE2E, HelpGoesToOutputAndABadSwitchToTheErrorStream) {
     EXPECT_NE(bad.err.find("/set TEXT"), std::string::npos);
 }
 
+// A person rather than a script: help asked for from a shortcut or the Run
+// box, with no console and no output, comes in a box that waits for its
+// click; typed at a cmd prompt, it goes to that console; on a desktop that
+// nobody sees, it shows nothing that would wait for ever.
+TEST_F(CommandLineE2E, HelpWithNowhereToWriteComesInABox) {
+    RunningProgram starter(StarterPath(), L"explorer \"" + ProgramPath() + L"\" /?");
+    ASSERT_TRUE(starter.Started());
+    const auto box = WaitForMessageBoxTitled(L"Reset Microsoft Internet Explorer Titlebar");
+    ASSERT_TRUE(box.has_value()) << "no box";
+    EXPECT_NE(box->text.find(L"/set TEXT"), std::wstring::npos);
+    EXPECT_TRUE(box->hasIcon);
+    EXPECT_TRUE(starter.Running());
+    Dismiss(*box);
+    EXPECT_EQ(starter.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(CommandLineE2E, HelpTypedAtAConsoleGoesToThatConsole) {
+    Pipe console;
+    const Redirect redirect{console.Write(), console.Write()};
+    RunningProgram starter(StarterPath(), L"console \"" + ProgramPath() + L"\" /?", &redirect);
+    ASSERT_TRUE(starter.Started());
+    ASSERT_EQ(starter.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_NE(console.ReadAll().find("/set TEXT"), std::string::npos);
+}
+
+TEST_F(CommandLineE2E, HelpOnADesktopNobodySeesShowsNoBox) {
+    RunningProgram starter(StarterPath(), L"service \"" + ProgramPath() + L"\" /?");
+    ASSERT_TRUE(starter.Started());
+    EXPECT_EQ(starter.WaitForExit(), std::optional<DWORD>(5)) << "a box waits for ever";
+}
+
+// The build without the UTF-8 code page reads the title in its ANSI code
+// page, and still writes UTF-8 to a pipe.
+TEST_F(CommandLineE2E, RedirectedOutputIsUtf8WhateverTheCodePage) {
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Caf\u00E9\0"s));
+    const ScriptRun run = Run(L"/get", Output::kPipe, LegacyCodePageProgramPath());
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.out, "Caf\xC3\xA9\r\n");
+}
+
 TEST_F(CommandLineE2E, ARefusedWriteExitsWithTwoAndWritesNothing) {
     const UnwritableUserTitle unwritable;
     ASSERT_TRUE(unwritable.Active());

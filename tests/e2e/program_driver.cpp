@@ -30,6 +30,10 @@ std::wstring LegacyCodePageProgramPath() {
     return BuildFolder() + L"ietitlebar_legacy_code_page.exe";
 }
 
+std::wstring StarterPath() {
+    return BuildFolder() + L"starter.exe";
+}
+
 std::string ResourceBytes(const std::wstring& module, WORD type, WORD id) {
     const HMODULE loaded = LoadLibraryExW(
         module.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -175,22 +179,9 @@ HWND RunningProgram::WaitForWindow(const std::wstring& caption) {
     return found;
 }
 
-std::optional<MessageBoxInfo> RunningProgram::WaitForMessageBox(std::chrono::milliseconds timeout) {
-    HWND box = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND window : TopLevelWindows(L"#32770")) {
-                if (IsWindowVisible(window)) {
-                    box = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeout);
-    if (box == nullptr) {
-        return std::nullopt;
-    }
+namespace {
+
+MessageBoxInfo ReadMessageBox(HWND box) {
     MessageBoxInfo info{box, WindowText(box), L"", {}, false};
     for (const ChildInfo& child : Children(box)) {
         if (_wcsicmp(child.className.c_str(), L"Button") == 0) {
@@ -204,6 +195,36 @@ std::optional<MessageBoxInfo> RunningProgram::WaitForMessageBox(std::chrono::mil
         }
     }
     return info;
+}
+
+}  // namespace
+
+std::optional<MessageBoxInfo> RunningProgram::WaitForMessageBox(std::chrono::milliseconds timeout) {
+    HWND box = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : TopLevelWindows(L"#32770")) {
+                if (IsWindowVisible(window)) {
+                    box = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return box != nullptr ? std::optional(ReadMessageBox(box)) : std::nullopt;
+}
+
+std::optional<MessageBoxInfo> WaitForMessageBoxTitled(const std::wstring& caption,
+                                                      std::chrono::milliseconds timeout) {
+    HWND box = nullptr;
+    WaitFor(
+        [&] {
+            box = FindWindowW(L"#32770", caption.c_str());
+            return box != nullptr && IsWindowVisible(box);
+        },
+        timeout);
+    return box != nullptr ? std::optional(ReadMessageBox(box)) : std::nullopt;
 }
 
 HWND RunningProgram::Focus() const {

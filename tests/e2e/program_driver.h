@@ -59,6 +59,14 @@ struct MessageBoxInfo {
     bool hasIcon;
 };
 
+// A visible message box of any process with this caption, once one appears.
+std::optional<MessageBoxInfo> WaitForMessageBoxTitled(
+    const std::wstring& caption, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// The helper that starts a program as Explorer, a service or a cmd prompt
+// does (see starter.cpp).
+std::wstring StarterPath();
+
 // An anonymous pipe whose write end a started program inherits.
 class Pipe {
 public:
@@ -91,7 +99,7 @@ public:
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
-    bool Started() const { return process_ != nullptr; }
+    bool Started() const { return static_cast<bool>(process_); }
     HANDLE Process() const { return process_.get(); }
     DWORD ProcessId() const { return processId_; }
 

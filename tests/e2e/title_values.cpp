@@ -78,7 +78,7 @@ UnreadableTitle::UnreadableTitle(HKEY root) : root_(root) {
                                                               &denying, nullptr)) {
         return;
     }
-    const UniqueLocalMemory owned(static_cast<wchar_t*>(denying));
+    const UniqueLocalMemory owned(denying);
     active_ = SetDacl(root, denying);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -125,6 +126,9 @@ Win32Error MemoryRegistry::Record(RegOp op, RegKey key, Win32Error status) {
 }
 
 bool MemoryRegistry::ShouldFail(RegOp op, Win32Error& status) {
+    if (std::find(exhausted_.begin(), exhausted_.end(), op) != exhausted_.end()) {
+        throw std::bad_alloc();
+    }
     const int count = ++counts_[op];
     for (const Failure& failure : failures_) {
         if (failure.op == op && (failure.occurrence == 0 || failure.occurrence == count)) {

@@ -40,6 +40,10 @@ public:
     // when `occurrence` is 0, fail with `status` and no effect.
     void Fail(RegOp op, Win32Error status, int occurrence = 0);
 
+    // Makes every call of `op` throw std::bad_alloc, as an allocation that
+    // fails inside it would.
+    void ExhaustMemory(RegOp op) { exhausted_.push_back(op); }
+
     // Makes every query of the values under this key fail with access
     // denied, as a key whose DACL grants no reading does; the open succeeds.
     void DenyReads(RegRoot root, const char* keyPath);
@@ -76,6 +80,7 @@ private:
     std::map<RegKey, Node*> handles_;
     RegKey nextHandle_ = 0x100;
     std::vector<Failure> failures_;
+    std::vector<RegOp> exhausted_;
     std::map<RegOp, int> counts_;
     std::vector<RegCall> calls_;
     const AnsiCodec* utf16Sizes_ = nullptr;

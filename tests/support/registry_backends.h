@@ -100,14 +100,14 @@ private:
                                                                           &descriptor, nullptr)) {
             return false;
         }
-        const UniqueLocalMemory owned(static_cast<wchar_t*>(descriptor));
+        const UniqueLocalMemory owned(descriptor);
         return RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
     }
 
     ScratchRegistryRoots roots_;
     std::vector<std::pair<RegRoot, std::string>> denied_;
-    WinRegistryApi api_;
     WinAnsiCodec codec_;
+    WinRegistryApi api_{codec_};
 };
 #endif
 

@@ -12,11 +12,11 @@
 inline UniqueKey OpenKey(HKEY root, const std::wstring& path, REGSAM access = KEY_READ) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, path.c_str(), 0, access, &key) != ERROR_SUCCESS) {
-        return nullptr;
+        return UniqueKey();
     }
     return UniqueKey(key);
 }
 
 inline bool KeyExists(HKEY root, const std::wstring& path) {
-    return OpenKey(root, path) != nullptr;
+    return static_cast<bool>(OpenKey(root, path));
 }

@@ -1,0 +1,84 @@
+// The window as the system runs it, in this process: what it leaves in the
+// thread's queue, and which setting changes it acts on.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "support/fake_system_errors.h"
+#include "support/memory_registry.h"
+#include "window/dpi_layout.h"
+#include "window/frm_title_config.h"
+
+namespace {
+
+constexpr wchar_t kBoxCaption[] = L"A box after a window that was never shown";
+
+bool QuitPending() {
+    MSG message;
+    return PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
+
+// Shows a box on this thread, as the program reports a window it could not
+// make, while another thread plays the user: it finds the box, sees that it
+// stays, and clicks OK. True when the box waited for that click.
+bool BoxWaitsForItsClick() {
+    std::atomic<bool> clicked{false};
+    std::thread user([&] {
+        HWND box = nullptr;
+        for (int tries = 0; box == nullptr && tries < 250; ++tries) {
+            Sleep(20);
+            box = FindWindowW(L"#32770", kBoxCaption);
+        }
+        Sleep(300);
+        if (box != nullptr && IsWindowVisible(box)) {
+            clicked = true;
+            PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        }
+    });
+    MessageBoxW(nullptr, L"The window could not be created.", kBoxCaption, MB_OK);
+    user.join();
+    return clicked;
+}
+
+TEST(FrmTitleConfig, AWindowDestroyedBeforeItShowsLeavesNoQuitBehind) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    const FakeSystemErrors errors;
+    {
+        frmTitleConfig form(Registry{api, codec}, errors);
+        ASSERT_TRUE(form.Load(GetModuleHandleW(nullptr)).Loaded());
+    }
+    EXPECT_FALSE(QuitPending());
+    EXPECT_TRUE(BoxWaitsForItsClick());
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+struct SettingCase {
+    WPARAM action;
+    const wchar_t* area;
+    SettingEffect effect;
+};
+
+TEST(EffectOfSettingChange, ActsOnlyOnWindowMetricsAndHighContrast) {
+    const SettingCase cases[] = {
+        {SPI_SETNONCLIENTMETRICS, L"WindowMetrics", SettingEffect::kLayout},
+        {0, L"WindowMetrics", SettingEffect::kLayout},
+        {SPI_SETHIGHCONTRAST, nullptr, SettingEffect::kColours},
+        {0, L"Environment", SettingEffect::kNone},
+        {0, L"ImmersiveColorSet", SettingEffect::kNone},
+        {SPI_SETWORKAREA, nullptr, SettingEffect::kNone},
+        {SPI_SETDESKWALLPAPER, L"Control Panel\\Desktop", SettingEffect::kNone},
+        {0, nullptr, SettingEffect::kNone},
+    };
+    for (const SettingCase& c : cases) {
+        EXPECT_EQ(EffectOfSettingChange(c.action, reinterpret_cast<LPARAM>(c.area)), c.effect)
+            << "action " << c.action;
+    }
+}
+
+}  // namespace
