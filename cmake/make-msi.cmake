@@ -2,17 +2,19 @@
 # time stamp give the same bytes.
 #
 #   cmake -DOUTPUT=<file.msi> -DVERSION=<x.y.z> -DPROGRAM=<ietitlebar.exe>
-#         -DLICENSE=<LICENSE.txt> -DREADME=<README.txt> -P cmake/make-msi.cmake
+#         -DLICENSE=<LICENSE.txt> -DREADME=<README.txt>
+#         -DNOTICES=<THIRD-PARTY-NOTICES.txt> -P cmake/make-msi.cmake
 #
 # The time stamp is SOURCE_DATE_EPOCH, or what packaging/source-date-epoch.sh
-# gives. wixl writes the clock's time into the summary information and a
-# random package code, so it runs under faketime, and the package code is
-# set afterwards, derived from everything the package holds.
+# gives, or, for a package that is no release and has neither, the clock's.
+# wixl writes the clock's time into the summary information and a random
+# package code, so it runs under faketime, and the package code is set
+# afterwards, derived from everything the package holds.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/msi.cmake)
 get_filename_component(top ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 
-foreach(argument OUTPUT VERSION PROGRAM LICENSE README)
+foreach(argument OUTPUT VERSION PROGRAM LICENSE README NOTICES)
   if(NOT DEFINED ${argument})
     message(FATAL_ERROR "make-msi.cmake needs -D${argument}=...")
   endif()
@@ -25,7 +27,13 @@ set(wxs ${WXS})
 set(icon ${top}/src/app/icons/app.ico)
 
 execute_process(COMMAND ${top}/packaging/source-date-epoch.sh
-                OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+                OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET
+                RESULT_VARIABLE no_epoch)
+if(no_epoch)
+  # Not a release (scripts/package.sh always gives one): a package for the
+  # tests may carry the time it was made.
+  string(TIMESTAMP epoch "%s" UTC)
+endif()
 find_program(WIXL wixl REQUIRED)
 find_program(MSIBUILD msibuild REQUIRED)
 find_program(MSIINFO msiinfo REQUIRED)
@@ -42,15 +50,17 @@ file(MAKE_DIRECTORY ${work})
 file(COPY_FILE ${PROGRAM} ${work}/ietitlebar.exe)
 file(COPY_FILE ${LICENSE} ${work}/LICENSE.txt)
 file(COPY_FILE ${README} ${work}/README.txt)
+file(COPY_FILE ${NOTICES} ${work}/THIRD-PARTY-NOTICES.txt)
 file(COPY_FILE ${icon} ${work}/app.ico)
-execute_process(COMMAND touch -d @${epoch} ietitlebar.exe LICENSE.txt README.txt app.ico
+execute_process(COMMAND touch -d @${epoch} ietitlebar.exe LICENSE.txt README.txt
+                        THIRD-PARTY-NOTICES.txt app.ico
                 WORKING_DIRECTORY ${work} COMMAND_ERROR_IS_FATAL ANY)
 
 # Windows Installer takes two packages with one package code for the same
 # package, so the code changes with any byte of what is packed.
 set(content "ietitlebar ${VERSION}")
 foreach(file ${wxs} ${work}/ietitlebar.exe ${work}/LICENSE.txt ${work}/README.txt
-        ${work}/app.ico)
+        ${work}/THIRD-PARTY-NOTICES.txt ${work}/app.ico)
   file(SHA256 ${file} hash)
   string(APPEND content " ${hash}")
 endforeach()
@@ -62,7 +72,8 @@ execute_process(
   COMMAND ${at_epoch} ${WIXL} --arch x64 --output ${output}
           -D Version=${VERSION} -D ProductCode=${product_code}
           -D UpgradeCode=${TITLEBAR_MSI_UPGRADE_CODE} -D Program=ietitlebar.exe
-          -D License=LICENSE.txt -D ReadMe=README.txt -D Icon=app.ico ${wxs}
+          -D License=LICENSE.txt -D ReadMe=README.txt -D Notices=THIRD-PARTY-NOTICES.txt
+          -D Icon=app.ico ${wxs}
   WORKING_DIRECTORY ${work} COMMAND_ERROR_IS_FATAL ANY)
 
 # msibuild sets the subject, author and template with the package code:

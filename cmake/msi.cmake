@@ -18,12 +18,13 @@ function(add_msi)
   set(script ${PROJECT_SOURCE_DIR}/cmake/make-msi.cmake)
   set(sources ${PROJECT_SOURCE_DIR}/packaging/ietitlebar.wxs
       ${PROJECT_SOURCE_DIR}/src/app/icons/app.ico ${TITLEBAR_GENERATED_DIR}/LICENSE.txt
-      ${TITLEBAR_GENERATED_DIR}/README.txt)
+      ${TITLEBAR_GENERATED_DIR}/README.txt ${TITLEBAR_NOTICES})
   add_custom_command(
     OUTPUT ${MSI_OUTPUT}
     COMMAND ${CMAKE_COMMAND} -DOUTPUT=${MSI_OUTPUT} -DVERSION=${MSI_VERSION}
             -DPROGRAM=$<TARGET_FILE:ietitlebar> -DLICENSE=${TITLEBAR_GENERATED_DIR}/LICENSE.txt
-            -DREADME=${TITLEBAR_GENERATED_DIR}/README.txt -P ${script}
+            -DREADME=${TITLEBAR_GENERATED_DIR}/README.txt -DNOTICES=${TITLEBAR_NOTICES}
+            -P ${script}
     DEPENDS ${script} ${CMAKE_CURRENT_FUNCTION_LIST_FILE} ${sources} ietitlebar
     COMMENT "Building ${MSI_OUTPUT}"
     VERBATIM)

@@ -3,13 +3,16 @@
 # the top of the checkout, with SOURCE_DATE_EPOCH set; every function stops
 # the script on failure.
 
+# What the zip and the MSI hold, beside each other.
+packed_files="ietitlebar.exe LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt"
+
 # Builds the program in Release in the folder $1 and sets version,
 # product_code and upgrade_code.
 release_build() {
     cmake --preset windows-release -B "$1" >/dev/null
     # Linked afresh: the link is what takes the time stamp.
     rm -f "$1/ietitlebar.exe"
-    cmake --build "$1" --target ietitlebar >/dev/null
+    cmake --build "$1" --target ietitlebar third_party_notices >/dev/null
     # shellcheck disable=SC1091
     . "$1/release.env"
 }
@@ -17,7 +20,8 @@ release_build() {
 # Copies what the packages hold from the build folder $1 into the folder $2.
 release_files() {
     mkdir -p "$2"
-    cp "$1/ietitlebar.exe" "$1/generated/LICENSE.txt" "$1/generated/README.txt" "$2/"
+    cp "$1/ietitlebar.exe" "$1/generated/LICENSE.txt" "$1/generated/README.txt" \
+        "$1/generated/THIRD-PARTY-NOTICES.txt" "$2/"
 }
 
 # The zip $1 of the files in the folder $2: fixed order, modes and dates, no
@@ -26,11 +30,13 @@ release_zip() {
     zip_file=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
     (
         cd "$2"
+        # shellcheck disable=SC2086
+        chmod 644 $packed_files
         chmod 755 ietitlebar.exe
-        chmod 644 LICENSE.txt README.txt
-        touch -d "@$SOURCE_DATE_EPOCH" ietitlebar.exe LICENSE.txt README.txt
+        touch -d "@$SOURCE_DATE_EPOCH" $packed_files
         rm -f "$zip_file"
-        TZ=UTC zip -X -D -q "$zip_file" ietitlebar.exe LICENSE.txt README.txt
+        # shellcheck disable=SC2086
+        TZ=UTC zip -X -D -q "$zip_file" $packed_files
     )
 }
 
@@ -40,7 +46,8 @@ release_zip() {
 # signed package less its signature is the unsigned one, byte for byte.
 release_msi() {
     cmake -DOUTPUT="$1.wixl" -DVERSION="$version" -DPROGRAM="$2/ietitlebar.exe" \
-        -DLICENSE="$2/LICENSE.txt" -DREADME="$2/README.txt" -P cmake/make-msi.cmake
+        -DLICENSE="$2/LICENSE.txt" -DREADME="$2/README.txt" -DNOTICES="$2/THIRD-PARTY-NOTICES.txt" \
+        -P cmake/make-msi.cmake
     layout=$(mktemp -d)
     openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=layout -days 1 \
         -keyout "$layout/key.pem" -out "$layout/cert.pem" >/dev/null 2>&1
@@ -51,9 +58,17 @@ release_msi() {
     rm -rf "$layout" "$1.wixl"
 }
 
-# SHA256SUMS in the folder $1 for its zip and MSI.
+# The bill of materials in the folder $1 for its zip and MSI, of the program
+# $3 as released, linked in the build folder $2.
+release_spdx() {
+    packaging/spdx.sh "$1/ietitlebar-$version.spdx.json" "$version" "$3" "$2/ietitlebar.map" \
+        "$1/ietitlebar-$version-win64.zip" "$1/ietitlebar-$version-x64.msi"
+}
+
+# SHA256SUMS in the folder $1 for its zip, MSI and bill of materials.
 release_sums() {
-    (cd "$1" && sha256sum "ietitlebar-$version-win64.zip" "ietitlebar-$version-x64.msi" >SHA256SUMS)
+    (cd "$1" && sha256sum "ietitlebar-$version-win64.zip" "ietitlebar-$version-x64.msi" \
+        "ietitlebar-$version.spdx.json" >SHA256SUMS)
 }
 
 # The winget manifests in $1/winget for the MSI in $1, downloaded from $2.

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Prints the one time stamp that every part of a release carries:
-# SOURCE_DATE_EPOCH when it is set, otherwise the time of the commit that
-# the checkout stands at.
+# SOURCE_DATE_EPOCH when it is set; otherwise the time of the commit that a
+# git checkout stands at; otherwise, in a source archive made by
+# `git archive` (a release's source tarball, a hosting's "Download ZIP"),
+# the commit time that git wrote into packaging/commit-time.
 set -eu
 if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
     case $SOURCE_DATE_EPOCH in
@@ -14,8 +16,17 @@ if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
     exit 0
 fi
 top=$(cd "$(dirname "$0")/.." && pwd)
-if ! git -C "$top" log -1 --format=%ct 2>/dev/null; then
-    echo "source-date-epoch.sh: $top is not a git checkout with a commit, so the release has no" \
-        "time of its own; set SOURCE_DATE_EPOCH to it (seconds since 1970)" >&2
-    exit 1
+if [ -e "$top/.git" ] && git -C "$top" log -1 --format=%ct 2>/dev/null; then
+    exit 0
 fi
+# export-subst in .gitattributes makes `git archive` fill it in.
+archived=$(cat "$top/packaging/commit-time" 2>/dev/null || true)
+case $archived in
+'' | *[!0-9]*)
+    echo "source-date-epoch.sh: $top is neither a git checkout nor an archive made by" \
+        "'git archive', so the release has no time of its own; set SOURCE_DATE_EPOCH to the" \
+        "commit's time (seconds since 1970)" >&2
+    exit 1
+    ;;
+esac
+echo "$archived"

@@ -7,7 +7,7 @@ packages="cmake ninja-build g++ libgtest-dev googletest
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
 xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev
 libxml2-utils wixl msitools osslsigncode openssl unzip softhsm2
-libengine-pkcs11-openssl faketime zip lld llvm"
+libengine-pkcs11-openssl faketime zip lld llvm jq git"
 
 missing=""
 for package in $packages; do

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Makes a release in dist/ (or where TITLEBAR_DIST_DIR says): the zip, the
-# per-user MSI, SHA256SUMS and the winget manifests, from a Release build of
-# the windows preset. The same commit gives the same bytes anywhere: every
+# per-user MSI, the bill of materials (SPDX), SHA256SUMS and the winget
+# manifests, from a Release build of the windows-release preset. The same commit gives the same bytes anywhere: every
 # time stamp is SOURCE_DATE_EPOCH, or the commit's time when that is not set.
 #
 #   TITLEBAR_SIGN_CERT, TITLEBAR_SIGN_KEY  PEM certificate and key: the program
@@ -51,8 +51,9 @@ release_files "$build" "$stage/files"
 [ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$stage/files/ietitlebar.exe"
 release_zip "$stage/$name-win64.zip" "$stage/files"
 release_msi "$stage/$name-x64.msi" "$stage/files"
-rm -rf "$stage/files"
 [ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$stage/$name-x64.msi"
+release_spdx "$stage" "$build" "$stage/files/ietitlebar.exe"
+rm -rf "$stage/files"
 release_sums "$stage"
 
 if [ -n "${TITLEBAR_RELEASE_URL:-}" ]; then
@@ -69,4 +70,4 @@ mv "$stage" "$dist"
 trap - EXIT
 chmod 755 "$dist"
 echo "Release $version in $dist, time stamp $SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH")):"
-(cd "$dist" && ls -l "$name-win64.zip" "$name-x64.msi" && cat SHA256SUMS)
+(cd "$dist" && ls -l "$name-win64.zip" "$name-x64.msi" "$name.spdx.json" && cat SHA256SUMS)

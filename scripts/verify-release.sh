@@ -33,7 +33,7 @@ released=$(basename "$1" | sed 's/^ietitlebar-\(.*\)-x64\.msi$/\1/')
 [ "$released" = "$checkout" ] ||
     cannot "'$dist' is release $released, but this checkout is $checkout: check out v$released first"
 name="ietitlebar-$released"
-for file in "$name-win64.zip" "$name-x64.msi" SHA256SUMS; do
+for file in "$name-win64.zip" "$name-x64.msi" "$name.spdx.json" SHA256SUMS; do
     [ -f "$dist/$file" ] && [ -r "$dist/$file" ] || cannot "'$dist' has no readable $file"
 done
 
@@ -79,7 +79,8 @@ report "ietitlebar.exe (in the zip)" "$work/released/ietitlebar.unsigned.exe" \
 # The packages are made again around the release's program when it is the
 # one built here, signature and all; otherwise around the rebuilt one.
 mkdir "$work/packed"
-cp "$work/rebuilt/LICENSE.txt" "$work/rebuilt/README.txt" "$work/packed/"
+cp "$work/rebuilt/LICENSE.txt" "$work/rebuilt/README.txt" "$work/rebuilt/THIRD-PARTY-NOTICES.txt" \
+    "$work/packed/"
 if [ "$differ" -eq 0 ]; then
     cp "$work/released/ietitlebar.exe" "$work/packed/"
 else
@@ -92,9 +93,14 @@ unsign "$work/released/$name-x64.msi" "$work/released/unsigned.msi"
 release_msi "$work/$name-x64.msi" "$work/packed"
 report "$name-x64.msi" "$work/released/unsigned.msi" "$work/$name-x64.msi"
 
-# The sums are the release's own files'.
-(cd "$dist" && sha256sum "$name-win64.zip" "$name-x64.msi") >"$work/SHA256SUMS"
-report SHA256SUMS "$dist/SHA256SUMS" "$work/SHA256SUMS"
+# The bill of materials and the sums are the release's own files'.
+mkdir "$work/listed"
+cp "$dist/$name-win64.zip" "$dist/$name-x64.msi" "$work/listed/"
+release_spdx "$work/listed" "$work/build" "$work/packed/ietitlebar.exe"
+report "$name.spdx.json" "$dist/$name.spdx.json" "$work/listed/$name.spdx.json"
+cp "$dist/$name.spdx.json" "$work/listed/"
+release_sums "$work/listed"
+report SHA256SUMS "$dist/SHA256SUMS" "$work/listed/SHA256SUMS"
 
 # The winget manifests, when the release has them, for its MSI and address.
 installer="$dist/winget/Tavrelin.ietitlebar.installer.yaml"

@@ -179,7 +179,8 @@ protected:
 
 TEST_F(Installer, InstallsRunsAndRemovesWithoutATrace) {
     ASSERT_EQ(Msiexec(L"/i", Release()), 0u);
-    for (const wchar_t* file : {L"ietitlebar.exe", L"LICENSE.txt", L"README.txt"}) {
+    for (const wchar_t* file :
+         {L"ietitlebar.exe", L"LICENSE.txt", L"README.txt", L"THIRD-PARTY-NOTICES.txt"}) {
         EXPECT_TRUE(Exists(InstallFolder() + L"\\" + file)) << file;
     }
     EXPECT_TRUE(Exists(Shortcut()));

@@ -11,8 +11,14 @@
 #   release_checks.sh winget DIST
 #   release_checks.sh verify DIST         verify-release.sh on it, a tampered
 #                                         copy and an incomplete one
-#   release_checks.sh reproducible WORK   two unsigned releases of the
-#                                         committed source, byte for byte
+#   release_checks.sh reproducible WORK   two unsigned releases of copies of
+#                                         the source tree, byte for byte
+#   release_checks.sh archive WORK        git archive of HEAD: its time and
+#                                         its configure step, without git
+#   release_checks.sh spdx DIST           the bill of materials: SPDX 2.3's
+#                                         fields, hashes and components
+#   release_checks.sh notices BUILD       the notices name every file that
+#                                         the link took from the toolchain
 set -eu
 check=$1
 dist=$2
@@ -35,7 +41,7 @@ make_msi() {
     files=$work/packed/Programs/ietitlebar
     cmake -DOUTPUT="$1" -DVERSION="$(version)" -DWXS="$2" -DPROGRAM="$files/ietitlebar.exe" \
         -DLICENSE="$files/LICENSE.txt" -DREADME="${3:-$files/README.txt}" \
-        -P "$top/cmake/make-msi.cmake"
+        -DNOTICES="$files/THIRD-PARTY-NOTICES.txt" -P "$top/cmake/make-msi.cmake"
 }
 
 case $check in
@@ -116,9 +122,63 @@ signatures)
     echo "program and MSI verify; a flipped byte fails; a token key signs; a wrong key makes nothing"
     ;;
 zip)
-    [ "$(unzip -Z1 "$(zip)" | sort | tr '\n' ' ')" = "LICENSE.txt README.txt ietitlebar.exe " ] ||
+    [ "$(unzip -Z1 "$(zip)" | sort | tr '\n' ' ')" = \
+        "LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt ietitlebar.exe " ] ||
         fail "the zip holds: $(unzip -Z1 "$(zip)" | tr '\n' ' ')"
+    # winpthreads' notice, which its licence asks every copy to carry.
+    unzip -p "$(zip)" THIRD-PARTY-NOTICES.txt | tr -d '\r' >"$work/notices"
+    grep -q '^winpthreads, by ' "$work/notices" &&
+        grep -q 'Permission is hereby granted, free of charge' "$work/notices" ||
+        fail "the zip's notices lack winpthreads' licence"
     (cd "$dist" && sha256sum -c SHA256SUMS)
+    ;;
+spdx)
+    # The fields SPDX 2.3 requires of a document and its packages, the
+    # hashes of the files it names, and a STATIC_LINK to each component.
+    spdx=$(ls "$dist"/ietitlebar-*.spdx.json)
+    jq -e '.spdxVersion == "SPDX-2.3" and .dataLicense == "CC0-1.0"
+        and .SPDXID == "SPDXRef-DOCUMENT" and (.name | length > 0)
+        and (.documentNamespace | test("^https://[^#]+$"))
+        and (.creationInfo.created | test("^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z$"))
+        and (.creationInfo.creators | length > 0)
+        and all(.packages[]; (.name | length > 0) and (.SPDXID | test("^SPDXRef-[A-Za-z0-9.-]+$"))
+            and has("downloadLocation") and .filesAnalyzed == false)
+        and ([.packages[].SPDXID] | length == (unique | length))
+        and ([.packages[].SPDXID] as $ids | all(.relationships[];
+            (.spdxElementId | IN($ids[], "SPDXRef-DOCUMENT")) and (.relatedSpdxElement | IN($ids[]))))
+        and any(.relationships[]; .relationshipType == "DESCRIBES")' "$spdx" >/dev/null ||
+        fail "$(basename "$spdx") lacks a field SPDX 2.3 requires"
+    for file in "$(zip)" "$(msi)"; do
+        [ "$(jq -r --arg name "$(basename "$file")" \
+            '.packages[] | select(.packageFileName == $name) | .checksums[] |
+            select(.algorithm == "SHA256") | .checksumValue' "$spdx")" = \
+            "$(sha256sum "$file" | cut -d ' ' -f 1)" ] || fail "$(basename "$file")'s hash"
+    done
+    [ "$(jq '[.relationships[] | select(.relationshipType == "STATIC_LINK")] | length' "$spdx")" = \
+        "$(jq '[.packages[] | select(.primaryPackagePurpose == "LIBRARY")] | length' "$spdx")" ] ||
+        fail "not every component is linked"
+    jq -e '[.packages[] | select(.primaryPackagePurpose == "LIBRARY")] | length > 0 and
+        all(.[]; (.versionInfo | length > 0) and (.supplier | startswith("Organization: "))
+            and (.licenseDeclared | length > 0))' "$spdx" >/dev/null ||
+        fail "a component lacks its version, supplier or licence"
+    echo "$(basename "$spdx"): SPDX 2.3's fields, the files' hashes, $(jq '[.packages[] |
+        select(.primaryPackagePurpose == "LIBRARY")] | length' "$spdx") components linked"
+    ;;
+notices)
+    # Every archive and object that the link took from outside the build is
+    # named in the notices, read from the link map by itself.
+    build=$2
+    awk '/^Archive member included/ { members = 1; next }
+        members && /^(Discarded|Memory|Allocating)/ { members = 0 }
+        members && /^\// { sub(/\(.*/, ""); print }
+        /^LOAD \/usr\/.*\.o$/ { print $2 }' "$build/ietitlebar.map" |
+        xargs -n 1 basename | sort -u >"$work/linked"
+    [ -s "$work/linked" ] || fail "the link map names no archive"
+    tr -d '\r' <"$build/generated/THIRD-PARTY-NOTICES.txt" |
+        sed -n 's/^  Linked files: *//p' | tr ' ' '\n' | sort -u >"$work/named"
+    missing=$(comm -23 "$work/linked" "$work/named")
+    [ -z "$missing" ] || fail "the notices do not name:" $missing
+    echo "the notices name all $(wc -l <"$work/linked") files the link took"
     ;;
 winget)
     # Every field the 1.6.0 schemas mark required, and no placeholder left.
@@ -150,7 +210,7 @@ verify)
     before=$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)
     "$top/scripts/verify-release.sh" "$dist" >"$work/verify.log" ||
         { cat "$work/verify.log"; fail "the release does not verify"; }
-    [ "$(grep -c '^same ' "$work/verify.log")" -eq 7 ] || { cat "$work/verify.log"; fail "not 7 files"; }
+    [ "$(grep -c '^same ' "$work/verify.log")" -eq 8 ] || { cat "$work/verify.log"; fail "not 8 files"; }
     [ "$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)" = "$before" ] ||
         fail "verify-release.sh changed the release"
 
@@ -172,29 +232,48 @@ verify)
     set -e
     [ "$status" -eq 2 ] && grep -q 'no readable SHA256SUMS' "$work/missing.log" ||
         { cat "$work/missing.log"; fail "a missing file gave $status"; }
-    echo "verifies: 7 files the same; a tampered zip DIFFERENT (1); a missing file (2)"
+    echo "verifies: 8 files the same; a tampered zip DIFFERENT (1); a missing file (2)"
     ;;
 reproducible)
-    # Two checkouts of the commit, of other names and depths, made at other
-    # times, in other time zones, umasks and languages.
+    # Two copies of the source tree, without git as a source archive is, of
+    # other names and depths, released at other times, in other time zones,
+    # umasks and languages; each takes the commit's time as an archive does.
+    epoch=$("$top/packaging/source-date-epoch.sh")
     rm -rf "$dist"
-    mkdir -p "$dist/one" "$dist/a/much/deeper/two"
-    git clone -q "$top" "$dist/one/ietitlebar"
-    git clone -q "$top" "$dist/a/much/deeper/two/src"
-    (cd "$dist/one/ietitlebar" && TZ=UTC LC_ALL=C scripts/package.sh) >"$work/one.log" 2>&1 ||
-        { cat "$work/one.log"; fail "the first release failed"; }
-    sleep 2
-    (cd "$dist/a/much/deeper/two/src" && umask 077 &&
-        TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 scripts/package.sh) >"$work/two.log" 2>&1 ||
-        { cat "$work/two.log"; fail "the second release failed"; }
     one=$dist/one/ietitlebar
     two=$dist/a/much/deeper/two/src
+    for copy in "$one" "$two"; do
+        mkdir -p "$copy"
+        tar -C "$top" --exclude=./.git --exclude=./build --exclude=./dist --exclude=./out -cf - . |
+            tar -C "$copy" -xf -
+        echo "$epoch" >"$copy/packaging/commit-time"
+    done
+    (cd "$one" && env -u SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C scripts/package.sh) >"$work/one.log" 2>&1 ||
+        { cat "$work/one.log"; fail "the first release failed"; }
+    sleep 2
+    (cd "$two" && umask 077 && env -u SOURCE_DATE_EPOCH TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 \
+        scripts/package.sh) >"$work/two.log" 2>&1 || { cat "$work/two.log"; fail "the second release failed"; }
     cmp "$one/build/windows-release/ietitlebar.exe" "$two/build/windows-release/ietitlebar.exe" ||
         fail "the programs differ"
     for file in $(cd "$one/dist" && find . -type f | sort); do
         cmp "$one/dist/$file" "$two/dist/$file" || fail "$file differs"
     done
-    echo "two checkouts, the same bytes: ietitlebar.exe and $(cd "$one/dist" && find . -type f | sort | tr '\n' ' ')"
+    echo "two copies, the same bytes: ietitlebar.exe and $(cd "$one/dist" && find . -type f | sort | tr '\n' ' ')"
+    rm -rf "$dist"
+    ;;
+archive)
+    # What `git archive` gives (a release's source tarball, a hosting's
+    # "Download ZIP") knows its commit's time and configures without git.
+    [ -e "$top/.git" ] || { echo "not a git checkout: nothing to archive"; exit 0; }
+    rm -rf "$dist"
+    mkdir -p "$dist"
+    git -C "$top" archive HEAD | tar -x -C "$dist"
+    [ ! -e "$dist/.git" ] || fail "the archive holds .git"
+    [ "$(env -u SOURCE_DATE_EPOCH "$dist/packaging/source-date-epoch.sh")" = \
+        "$(git -C "$top" log -1 --format=%ct HEAD)" ] || fail "the archive has another time"
+    (cd "$dist" && cmake --preset windows-release >"$work/configure.log" 2>&1) ||
+        { cat "$work/configure.log"; fail "the archive does not configure"; }
+    echo "the archive of HEAD dates itself $(git -C "$top" log -1 --format=%ct HEAD) and configures"
     rm -rf "$dist"
     ;;
 *)
