@@ -1,7 +1,8 @@
-# Builds the per-user MSI from packaging/ietitlebar.wxs: the same files and
-# time stamp give the same bytes.
+# Builds the per-user or the per-machine MSI (see msi.cmake): the same files
+# and time stamp give the same bytes.
 #
-#   cmake -DOUTPUT=<file.msi> -DVERSION=<x.y.z> -DPROGRAM=<ietitlebar.exe>
+#   cmake -DOUTPUT=<file.msi> -DVERSION=<x.y.z> -DSCOPE=user|machine
+#         -DPROGRAM=<ietitlebar.exe>
 #         -DLICENSE=<LICENSE.txt> -DREADME=<README.txt>
 #         -DNOTICES=<THIRD-PARTY-NOTICES.txt> -P cmake/make-msi.cmake
 #
@@ -14,14 +15,18 @@ cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/msi.cmake)
 get_filename_component(top ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 
-foreach(argument OUTPUT VERSION PROGRAM LICENSE README NOTICES)
+foreach(argument OUTPUT VERSION SCOPE PROGRAM LICENSE README NOTICES)
   if(NOT DEFINED ${argument})
     message(FATAL_ERROR "make-msi.cmake needs -D${argument}=...")
   endif()
 endforeach()
+if(NOT DEFINED TITLEBAR_MSI_UPGRADE_CODE_${SCOPE})
+  message(FATAL_ERROR "make-msi.cmake: SCOPE is user or machine, not '${SCOPE}'")
+endif()
+set(upgrade_code ${TITLEBAR_MSI_UPGRADE_CODE_${SCOPE}})
 # WXS: another package definition, for the tests that break one on purpose.
 if(NOT DEFINED WXS)
-  set(WXS ${top}/packaging/ietitlebar.wxs)
+  set(WXS ${TITLEBAR_MSI_WXS_${SCOPE}})
 endif()
 set(wxs ${WXS})
 set(icon ${top}/src/app/icons/app.ico)
@@ -64,14 +69,14 @@ foreach(file ${wxs} ${work}/ietitlebar.exe ${work}/LICENSE.txt ${work}/README.tx
   file(SHA256 ${file} hash)
   string(APPEND content " ${hash}")
 endforeach()
-string(UUID package_code NAMESPACE ${TITLEBAR_MSI_UPGRADE_CODE} NAME "${content}" TYPE SHA1 UPPER)
-titlebar_product_code(${VERSION} product_code)
+string(UUID package_code NAMESPACE ${upgrade_code} NAME "${content}" TYPE SHA1 UPPER)
+titlebar_product_code(${VERSION} ${SCOPE} product_code)
 
 file(REMOVE ${output})
 execute_process(
   COMMAND ${at_epoch} ${WIXL} --arch x64 --output ${output}
           -D Version=${VERSION} -D ProductCode=${product_code}
-          -D UpgradeCode=${TITLEBAR_MSI_UPGRADE_CODE} -D Program=ietitlebar.exe
+          -D UpgradeCode=${upgrade_code} -D Program=ietitlebar.exe
           -D License=LICENSE.txt -D ReadMe=README.txt -D Notices=THIRD-PARTY-NOTICES.txt
           -D Icon=app.ico ${wxs}
   WORKING_DIRECTORY ${work} COMMAND_ERROR_IS_FATAL ANY)

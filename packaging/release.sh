@@ -6,8 +6,9 @@
 # What the zip and the MSI hold, beside each other.
 packed_files="ietitlebar.exe LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt"
 
-# Builds the program in Release in the folder $1 and sets version,
-# product_code and upgrade_code.
+# Builds the program in Release in the folder $1 and sets version, and the
+# product and upgrade codes of both installers (product_code, upgrade_code,
+# machine_product_code, machine_upgrade_code).
 release_build() {
     cmake --preset windows-release -B "$1" >/dev/null
     # Linked afresh: the link is what takes the time stamp.
@@ -40,12 +41,17 @@ release_zip() {
     )
 }
 
-# The MSI $1 of the files in the folder $2. osslsigncode rewrites a
-# package's container when it signs it and again when it takes the
-# signature out; the package is written that way from the start, so that a
-# signed package less its signature is the unsigned one, byte for byte.
+# The names of the release's two installers.
+user_msi() { echo "ietitlebar-$version-x64.msi"; }
+machine_msi() { echo "ietitlebar-$version-x64-machine.msi"; }
+
+# The MSI $1 of the files in the folder $2, for the scope $3 (user or
+# machine). osslsigncode rewrites a package's container when it signs it
+# and again when it takes the signature out; the package is written that
+# way from the start, so that a signed package less its signature is the
+# unsigned one, byte for byte.
 release_msi() {
-    cmake -DOUTPUT="$1.wixl" -DVERSION="$version" -DPROGRAM="$2/ietitlebar.exe" \
+    cmake -DOUTPUT="$1.wixl" -DVERSION="$version" -DSCOPE="$3" -DPROGRAM="$2/ietitlebar.exe" \
         -DLICENSE="$2/LICENSE.txt" -DREADME="$2/README.txt" -DNOTICES="$2/THIRD-PARTY-NOTICES.txt" \
         -P cmake/make-msi.cmake
     layout=$(mktemp -d)
@@ -58,28 +64,34 @@ release_msi() {
     rm -rf "$layout" "$1.wixl"
 }
 
-# The bill of materials in the folder $1 for its zip and MSI, of the program
-# $3 as released, linked in the build folder $2.
+# The bill of materials in the folder $1 for its zip and MSIs, of the
+# program $3 as released, linked in the build folder $2.
 release_spdx() {
     packaging/spdx.sh "$1/ietitlebar-$version.spdx.json" "$version" "$3" "$2/ietitlebar.map" \
-        "$1/ietitlebar-$version-win64.zip" "$1/ietitlebar-$version-x64.msi"
+        "$1/ietitlebar-$version-win64.zip" "$1/$(user_msi)" "$1/$(machine_msi)"
 }
 
-# SHA256SUMS in the folder $1 for its zip, MSI and bill of materials.
+# SHA256SUMS in the folder $1 for its zip, MSIs and bill of materials.
 release_sums() {
-    (cd "$1" && sha256sum "ietitlebar-$version-win64.zip" "ietitlebar-$version-x64.msi" \
+    (cd "$1" && sha256sum "ietitlebar-$version-win64.zip" "$(user_msi)" "$(machine_msi)" \
         "ietitlebar-$version.spdx.json" >SHA256SUMS)
 }
 
-# The winget manifests in $1/winget for the MSI in $1, downloaded from $2.
+# The winget manifests in $1/winget for the MSIs in $1, downloaded from the
+# folder at the address $2.
 release_winget() {
-    sha=$(sha256sum "$1/ietitlebar-$version-x64.msi" | cut -d ' ' -f 1 | tr a-f A-F)
+    hash() { sha256sum "$1" | cut -d ' ' -f 1 | tr a-f A-F; }
     released=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%d)
     mkdir -p "$1/winget"
     for manifest in packaging/winget/*.yaml; do
-        sed -e "s|@VERSION@|$version|g" -e "s|@INSTALLER_URL@|$2|g" \
-            -e "s|@INSTALLER_SHA256@|$sha|g" -e "s|@PRODUCT_CODE@|$product_code|g" \
-            -e "s|@UPGRADE_CODE@|$upgrade_code|g" -e "s|@RELEASE_DATE@|$released|g" \
+        sed -e "s|@VERSION@|$version|g" -e "s|@RELEASE_DATE@|$released|g" \
+            -e "s|@INSTALLER_URL@|${2%/}/$(user_msi)|g" \
+            -e "s|@INSTALLER_SHA256@|$(hash "$1/$(user_msi)")|g" \
+            -e "s|@PRODUCT_CODE@|$product_code|g" -e "s|@UPGRADE_CODE@|$upgrade_code|g" \
+            -e "s|@MACHINE_INSTALLER_URL@|${2%/}/$(machine_msi)|g" \
+            -e "s|@MACHINE_INSTALLER_SHA256@|$(hash "$1/$(machine_msi)")|g" \
+            -e "s|@MACHINE_PRODUCT_CODE@|$machine_product_code|g" \
+            -e "s|@MACHINE_UPGRADE_CODE@|$machine_upgrade_code|g" \
             "$manifest" >"$1/winget/$(basename "$manifest")"
     done
 }

@@ -1,15 +1,16 @@
 #!/bin/sh
 # Makes a release in dist/ (or where TITLEBAR_DIST_DIR says): the zip, the
-# per-user MSI, the bill of materials (SPDX), SHA256SUMS and the winget
-# manifests, from a Release build of the windows-release preset. The same commit gives the same bytes anywhere: every
+# per-user and the per-machine MSI, the bill of materials (SPDX), SHA256SUMS
+# and the winget manifests, from a Release build of the windows-release
+# preset. The same commit gives the same bytes anywhere: every
 # time stamp is SOURCE_DATE_EPOCH, or the commit's time when that is not set.
 #
 #   TITLEBAR_SIGN_CERT, TITLEBAR_SIGN_KEY  PEM certificate and key: the program
 #       is signed before it is packed, the MSI after it is built. The key may
 #       be a PKCS#11 URI, with TITLEBAR_PKCS11_MODULE naming the token's module.
 #   TITLEBAR_TIMESTAMP_URL  an RFC 3161 timestamp server for the signatures.
-#   TITLEBAR_RELEASE_URL    where the release's files will be downloaded from
-#       (the MSI's name is appended); the winget manifests carry it.
+#   TITLEBAR_RELEASE_URL    the folder the release's files will be downloaded
+#       from (each MSI's name is appended); the winget manifests carry it.
 #   TITLEBAR_BUILD_DIR      the build folder (build/windows-release).
 #
 # A failure leaves dist/ as it was: the release is made aside and moved in
@@ -50,16 +51,19 @@ trap 'rm -rf "$stage"' EXIT
 release_files "$build" "$stage/files"
 [ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$stage/files/ietitlebar.exe"
 release_zip "$stage/$name-win64.zip" "$stage/files"
-release_msi "$stage/$name-x64.msi" "$stage/files"
-[ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$stage/$name-x64.msi"
+release_msi "$stage/$(user_msi)" "$stage/files" user
+release_msi "$stage/$(machine_msi)" "$stage/files" machine
+for msi in "$(user_msi)" "$(machine_msi)"; do
+    [ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$stage/$msi"
+done
 release_spdx "$stage" "$build" "$stage/files/ietitlebar.exe"
 rm -rf "$stage/files"
 release_sums "$stage"
 
 if [ -n "${TITLEBAR_RELEASE_URL:-}" ]; then
-    url="${TITLEBAR_RELEASE_URL%/}/$name-x64.msi"
+    url=$TITLEBAR_RELEASE_URL
 else
-    url="https://example.invalid/ietitlebar/$version/$name-x64.msi"
+    url="https://example.invalid/ietitlebar/$version"
     echo "TITLEBAR_RELEASE_URL is not set: the winget manifests carry the placeholder $url"
 fi
 release_winget "$stage" "$url"
@@ -70,4 +74,4 @@ mv "$stage" "$dist"
 trap - EXIT
 chmod 755 "$dist"
 echo "Release $version in $dist, time stamp $SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH")):"
-(cd "$dist" && ls -l "$name-win64.zip" "$name-x64.msi" "$name.spdx.json" && cat SHA256SUMS)
+(cd "$dist" && ls -l "$name-win64.zip" "$(user_msi)" "$(machine_msi)" "$name.spdx.json" && cat SHA256SUMS)

@@ -33,7 +33,7 @@ released=$(basename "$1" | sed 's/^ietitlebar-\(.*\)-x64\.msi$/\1/')
 [ "$released" = "$checkout" ] ||
     cannot "'$dist' is release $released, but this checkout is $checkout: check out v$released first"
 name="ietitlebar-$released"
-for file in "$name-win64.zip" "$name-x64.msi" "$name.spdx.json" SHA256SUMS; do
+for file in "$name-win64.zip" "$name-x64.msi" "$name-x64-machine.msi" "$name.spdx.json" SHA256SUMS; do
     [ -f "$dist/$file" ] && [ -r "$dist/$file" ] || cannot "'$dist' has no readable $file"
 done
 
@@ -88,28 +88,30 @@ else
 fi
 release_zip "$work/$name-win64.zip" "$work/packed"
 report "$name-win64.zip" "$dist/$name-win64.zip" "$work/$name-win64.zip"
-cp "$dist/$name-x64.msi" "$work/released/"
-unsign "$work/released/$name-x64.msi" "$work/released/unsigned.msi"
-release_msi "$work/$name-x64.msi" "$work/packed"
-report "$name-x64.msi" "$work/released/unsigned.msi" "$work/$name-x64.msi"
+for scope in user machine; do
+    msi=$(${scope}_msi)
+    cp "$dist/$msi" "$work/released/"
+    unsign "$work/released/$msi" "$work/released/unsigned-$msi"
+    release_msi "$work/$msi" "$work/packed" "$scope"
+    report "$msi" "$work/released/unsigned-$msi" "$work/$msi"
+done
 
-# The bill of materials and the sums are the release's own files'.
+# The bill of materials, the sums and the manifests are the release's own
+# files'.
 mkdir "$work/listed"
-cp "$dist/$name-win64.zip" "$dist/$name-x64.msi" "$work/listed/"
+cp "$dist/$name-win64.zip" "$dist/$(user_msi)" "$dist/$(machine_msi)" "$work/listed/"
 release_spdx "$work/listed" "$work/build" "$work/packed/ietitlebar.exe"
 report "$name.spdx.json" "$dist/$name.spdx.json" "$work/listed/$name.spdx.json"
 cp "$dist/$name.spdx.json" "$work/listed/"
 release_sums "$work/listed"
 report SHA256SUMS "$dist/SHA256SUMS" "$work/listed/SHA256SUMS"
 
-# The winget manifests, when the release has them, for its MSI and address.
 installer="$dist/winget/Tavrelin.ietitlebar.installer.yaml"
 if [ -r "$installer" ]; then
-    url=$(sed -n 's/^ *InstallerUrl: *//p' "$installer")
-    mkdir "$work/manifests"
-    cp "$dist/$name-x64.msi" "$work/manifests/"
-    release_winget "$work/manifests" "$url"
-    for manifest in "$work/manifests/winget/"*.yaml; do
+    # The folder they are downloaded from, as the manifests name it.
+    url=$(sed -n 's/^ *InstallerUrl: *//p' "$installer" | head -n 1)
+    release_winget "$work/listed" "${url%/*}"
+    for manifest in "$work/listed/winget/"*.yaml; do
         report "winget/$(basename "$manifest")" "$dist/winget/$(basename "$manifest")" "$manifest"
     done
 fi

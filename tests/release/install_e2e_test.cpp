@@ -1,6 +1,6 @@
-// The per-user MSI under Wine's own msiexec: install without elevation, use,
-// upgrade, refuse a downgrade, and remove without a trace, never touching
-// the user's browser title.
+// Both MSIs, per user and per machine, under Wine's own msiexec: install,
+// use, upgrade, refuse a downgrade, and remove without a trace, never
+// touching the user's browser title.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -29,33 +29,28 @@ struct Package {
     std::wstring productCode;
 };
 
-const Package& Release() {
-    static const Package package{BuildFolder() + L"release-test\\dist\\" TITLEBAR_RELEASE_MSI,
-                                 TITLEBAR_VERSION, TITLEBAR_PRODUCT_CODE};
-    return package;
-}
+// The two installers: per user, without elevation, into the user's profile;
+// per machine, elevated, into Program Files for every user.
+struct Scope {
+    const char* name;
+    bool machine;
+    const wchar_t* fileSuffix;   // after "-x64" in the package's name
+    const wchar_t* displayName;  // in Apps & features
+    const wchar_t* productCode;
+    const wchar_t* newerProductCode;
+};
 
-const Package& Newer() {
-    static const Package package{BuildFolder() + L"tests\\upgrade\\" TITLEBAR_NEWER_MSI,
-                                 TITLEBAR_NEWER_VERSION, TITLEBAR_NEWER_PRODUCT_CODE};
-    return package;
-}
+const Scope kScopes[] = {
+    {"PerUser", false, L"", L"ietitlebar", TITLEBAR_USER_PRODUCT_CODE,
+     TITLEBAR_USER_NEWER_PRODUCT_CODE},
+    {"PerMachine", true, L"-machine", L"ietitlebar (all users)", TITLEBAR_MACHINE_PRODUCT_CODE,
+     TITLEBAR_MACHINE_NEWER_PRODUCT_CODE},
+};
 
 std::wstring Environment(const wchar_t* name) {
     wchar_t value[MAX_PATH] = {};
     const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
     return std::wstring(value, length < MAX_PATH ? length : 0);
-}
-
-std::wstring UserProgramsFolder() {
-    return Environment(L"LOCALAPPDATA") + L"\\Programs";
-}
-std::wstring InstallFolder() {
-    return UserProgramsFolder() + L"\\ietitlebar";
-}
-std::wstring Shortcut() {
-    return Environment(L"APPDATA") + L"\\Microsoft\\Windows\\Start Menu\\Programs\\" + kCaption +
-           L".lnk";
 }
 
 bool Exists(const std::wstring& path) {
@@ -73,43 +68,11 @@ std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* name
 }
 
 // An installed product's Apps & features entry. Windows keeps a per-user
-// product's under HKCU; Wine 8 keeps every product's under HKLM.
+// product's under HKCU and a per-machine one's under HKLM; Wine 8 keeps
+// every product's under HKLM.
 struct Entry {
     std::wstring name, publisher, version;
 };
-
-std::optional<Entry> AppsEntry(const std::wstring& productCode) {
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        const std::wstring key = kUninstallKey + productCode;
-        if (KeyExists(root, key)) {
-            return Entry{ReadString(root, key, L"DisplayName"), ReadString(root, key, L"Publisher"),
-                         ReadString(root, key, L"DisplayVersion")};
-        }
-    }
-    return std::nullopt;
-}
-
-// Every Apps & features entry named ietitlebar, by version.
-std::vector<std::wstring> InstalledVersions() {
-    std::vector<std::wstring> versions;
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        const UniqueKey uninstall = OpenKey(root, kUninstallKey);
-        if (!uninstall) {
-            continue;
-        }
-        wchar_t name[256];
-        DWORD length = 256;
-        for (DWORD i = 0; RegEnumKeyExW(uninstall.get(), i, name, &length, nullptr, nullptr,
-                                        nullptr, nullptr) == ERROR_SUCCESS;
-             ++i, length = 256) {
-            const std::wstring key = std::wstring(kUninstallKey) + name;
-            if (ReadString(root, key, L"DisplayName") == L"ietitlebar") {
-                versions.push_back(ReadString(root, key, L"DisplayVersion"));
-            }
-        }
-    }
-    return versions;
-}
 
 // The installer's key for a product: its code "{...}" packed as Windows
 // Installer packs it, the first three groups reversed and every byte of the
@@ -129,29 +92,11 @@ std::wstring PackedCode(const std::wstring& code) {
     return packed;
 }
 
-std::wstring ProductIcon(const std::wstring& productCode) {
-    return ReadString(HKEY_CURRENT_USER,
-                      L"Software\\Microsoft\\Installer\\Products\\" + PackedCode(productCode),
-                      L"ProductIcon");
-}
-
-// Runs msiexec quietly, as an unelevated user would from a script.
-DWORD Msiexec(const std::wstring& action, const Package& package) {
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    RunningProgram msiexec(std::wstring(system) + L"\\msiexec.exe",
-                           action + L" \"" + package.path + L"\" /qn");
-    if (!msiexec.Started()) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    return msiexec.WaitForExit(std::chrono::minutes(2)).value_or(WAIT_TIMEOUT);
-}
-
-class Installer : public testing::Test {
+class Installer : public testing::TestWithParam<Scope> {
 protected:
     void SetUp() override {
         if (!UnderWine()) {
-            GTEST_SKIP() << "installs into the user's profile: run only in Wine's test prefix";
+            GTEST_SKIP() << "installs for real: run only in Wine's test prefix";
         }
         ASSERT_TRUE(Exists(Release().path)) << "no release: the release fixture makes it";
         ASSERT_TRUE(Exists(Newer().path));
@@ -159,25 +104,101 @@ protected:
         // A title another program stored without its terminator.
         ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Mine, as I left it"));
         titleBefore_ = ReadTitle(HKEY_CURRENT_USER);
-        programsFolderBefore_ = Exists(UserProgramsFolder());
+        parentBefore_ = Exists(ParentFolder());
     }
     void TearDown() override { ClearTitles(); }
 
+    const Scope& Kind() const { return GetParam(); }
+    Package Release() const {
+        return {BuildFolder() + L"release-test\\dist\\ietitlebar-" TITLEBAR_VERSION L"-x64" +
+                    Kind().fileSuffix + L".msi",
+                TITLEBAR_VERSION, Kind().productCode};
+    }
+    Package Newer() const {
+        return {BuildFolder() + L"tests\\upgrade\\ietitlebar-" TITLEBAR_NEWER_VERSION L"-x64" +
+                    Kind().fileSuffix + L".msi",
+                TITLEBAR_NEWER_VERSION, Kind().newerProductCode};
+    }
+    // The folder the install folder is made in.
+    std::wstring ParentFolder() const {
+        return Kind().machine ? Environment(L"ProgramFiles")
+                              : Environment(L"LOCALAPPDATA") + L"\\Programs";
+    }
+    std::wstring InstallFolder() const { return ParentFolder() + L"\\ietitlebar"; }
+    std::wstring Shortcut() const {
+        // Wine puts a per-machine shortcut in the user's Start menu too.
+        const std::wstring menu =
+            Kind().machine && !UnderWine() ? Environment(L"ProgramData") : Environment(L"APPDATA");
+        return menu + L"\\Microsoft\\Windows\\Start Menu\\Programs\\" + kCaption + L".lnk";
+    }
+    HKEY Root() const { return Kind().machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+    std::optional<Entry> AppsEntry(const std::wstring& productCode) const {
+        for (HKEY root : {Root(), HKEY_LOCAL_MACHINE}) {
+            const std::wstring key = kUninstallKey + productCode;
+            if (KeyExists(root, key)) {
+                return Entry{ReadString(root, key, L"DisplayName"),
+                             ReadString(root, key, L"Publisher"),
+                             ReadString(root, key, L"DisplayVersion")};
+            }
+        }
+        return std::nullopt;
+    }
+    // Every Apps & features entry of this package, by version.
+    std::vector<std::wstring> InstalledVersions() const {
+        std::vector<std::wstring> versions;
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            const UniqueKey uninstall = OpenKey(root, kUninstallKey);
+            if (!uninstall) {
+                continue;
+            }
+            wchar_t name[256];
+            DWORD length = 256;
+            for (DWORD i = 0; RegEnumKeyExW(uninstall.get(), i, name, &length, nullptr, nullptr,
+                                            nullptr, nullptr) == ERROR_SUCCESS;
+                 ++i, length = 256) {
+                const std::wstring key = std::wstring(kUninstallKey) + name;
+                if (ReadString(root, key, L"DisplayName") == Kind().displayName) {
+                    versions.push_back(ReadString(root, key, L"DisplayVersion"));
+                }
+            }
+        }
+        return versions;
+    }
+    std::wstring ProductIcon(const std::wstring& productCode) const {
+        const std::wstring products = Kind().machine
+                                          ? L"Software\\Classes\\Installer\\Products\\"
+                                          : L"Software\\Microsoft\\Installer\\Products\\";
+        return ReadString(Root(), products + PackedCode(productCode), L"ProductIcon");
+    }
+
+    // Runs msiexec quietly, as a script or a deployment agent would.
+    static DWORD Msiexec(const std::wstring& action, const Package& package) {
+        wchar_t system[MAX_PATH] = {};
+        GetSystemDirectoryW(system, MAX_PATH);
+        RunningProgram msiexec(std::wstring(system) + L"\\msiexec.exe",
+                               action + L" \"" + package.path + L"\" /qn");
+        if (!msiexec.Started()) {
+            return ERROR_FILE_NOT_FOUND;
+        }
+        return msiexec.WaitForExit(std::chrono::minutes(2)).value_or(WAIT_TIMEOUT);
+    }
+
     void ExpectNoTrace() {
         EXPECT_FALSE(Exists(InstallFolder()));
-        EXPECT_EQ(Exists(UserProgramsFolder()), programsFolderBefore_);
+        EXPECT_EQ(Exists(ParentFolder()), parentBefore_);
         EXPECT_FALSE(Exists(Shortcut()));
         EXPECT_EQ(AppsEntry(Release().productCode), std::nullopt);
         EXPECT_EQ(AppsEntry(Newer().productCode), std::nullopt);
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kOwnKey));
+        EXPECT_FALSE(KeyExists(Root(), kOwnKey));
         EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), titleBefore_);
     }
 
     std::optional<Stored> titleBefore_;
-    bool programsFolderBefore_ = false;
+    bool parentBefore_ = false;
 };
 
-TEST_F(Installer, InstallsRunsAndRemovesWithoutATrace) {
+TEST_P(Installer, InstallsRunsAndRemovesWithoutATrace) {
     ASSERT_EQ(Msiexec(L"/i", Release()), 0u);
     for (const wchar_t* file :
          {L"ietitlebar.exe", L"LICENSE.txt", L"README.txt", L"THIRD-PARTY-NOTICES.txt"}) {
@@ -186,24 +207,32 @@ TEST_F(Installer, InstallsRunsAndRemovesWithoutATrace) {
     EXPECT_TRUE(Exists(Shortcut()));
     const auto entry = AppsEntry(Release().productCode);
     ASSERT_TRUE(entry.has_value());
-    EXPECT_EQ(entry->name, L"ietitlebar");
+    EXPECT_EQ(entry->name, Kind().displayName);
     EXPECT_EQ(entry->publisher, L"Tavrelin");
     EXPECT_EQ(entry->version, Release().version);
     EXPECT_TRUE(Exists(ProductIcon(Release().productCode)));
 
+    const std::wstring program = InstallFolder() + L"\\ietitlebar.exe";
     {
-        RunningProgram program(InstallFolder() + L"\\ietitlebar.exe");
-        const HWND window = program.WaitForWindow(kCaption);
-        ASSERT_NE(window, nullptr) << "the installed program showed no window";
-        PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
+        RunningProgram window(program);
+        const HWND shown = window.WaitForWindow(kCaption);
+        ASSERT_NE(shown, nullptr) << "the installed program showed no window";
+        PostMessageW(shown, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(window.WaitForExit(), std::optional<DWORD>(0));
+    }
+    {
+        Pipe out;
+        const Redirect redirect{out.Write(), out.Write()};
+        RunningProgram get(program, L"/get", &redirect);
+        EXPECT_EQ(get.WaitForExit(), std::optional<DWORD>(0));
+        EXPECT_EQ(out.ReadAll(), "Mine, as I left it\r\n");
     }
 
     ASSERT_EQ(Msiexec(L"/x", Release()), 0u);
     ExpectNoTrace();
 }
 
-TEST_F(Installer, UpgradesInPlaceAndRefusesADowngrade) {
+TEST_P(Installer, UpgradesInPlaceAndRefusesADowngrade) {
     ASSERT_EQ(Msiexec(L"/i", Release()), 0u);
     ASSERT_EQ(Msiexec(L"/i", Newer()), 0u);
     EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{Newer().version});
@@ -215,5 +244,10 @@ TEST_F(Installer, UpgradesInPlaceAndRefusesADowngrade) {
     ASSERT_EQ(Msiexec(L"/x", Newer()), 0u);
     ExpectNoTrace();
 }
+
+INSTANTIATE_TEST_SUITE_P(Scopes, Installer, testing::ValuesIn(kScopes),
+                         [](const testing::TestParamInfo<Scope>& param) {
+                             return std::string(param.param.name);
+                         });
 
 }  // namespace

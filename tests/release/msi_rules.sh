@@ -1,11 +1,12 @@
 #!/bin/sh
-# The Windows Installer validation rules (ICEs) that apply to a per-user
-# package, read from the package's own tables. Wine's msiexec forgives what
-# Windows Installer refuses, or leaves behind on removal.
+# The Windows Installer validation rules (ICEs) that apply to the package's
+# scope, per user or per machine (ALLUSERS=1), read from its own tables.
+# Wine's msiexec forgives what Windows Installer refuses, or leaves behind on
+# removal.
 #
 #   msi_rules.sh PACKAGE.msi
 #
-# Prints a line for each rule and exits 1 when any is broken.
+# Prints the scope and a line for each rule, and exits 1 when any is broken.
 set -eu
 msi=$1
 work=$(mktemp -d)
@@ -17,6 +18,7 @@ for table in Component Directory Registry RemoveFile Shortcut Upgrade LaunchCond
     msiinfo export "$msi" "$table" | tail -n +4 | tr -d '\r' >"$work/$table"
 done
 msiinfo suminfo "$msi" >"$work/summary"
+if grep -qx 'ALLUSERS	1' "$work/Property"; then scope=machine; else scope=user; fi
 
 # Directory, then the standard folder it lies in, for every directory.
 awk -F '\t' '{ parent[$1] = $2 }
@@ -27,14 +29,21 @@ awk -F '\t' '{ parent[$1] = $2 }
             print d "\t" root
         }
     }' "$work/Directory" >"$work/roots"
-per_user="LocalAppDataFolder AppDataFolder ProgramMenuFolder StartMenuFolder DesktopFolder StartupFolder PersonalFolder"
-per_machine="ProgramFilesFolder ProgramFiles64Folder CommonFilesFolder CommonFiles64Folder CommonAppDataFolder SystemFolder System64Folder WindowsFolder WindowsVolume"
-# Components and their standard folders, split by kind.
-awk -F '\t' -v user="$per_user" -v machine="$per_machine" '
-    BEGIN { n = split(user, u, " "); for (i = 1; i <= n; i++) kind[u[i]] = "user"
+# The folders of the user's profile, whatever the scope; the Start menu and
+# desktop folders, which are the user's in a per-user package and all
+# users' in a per-machine one; and the machine's own.
+profile="LocalAppDataFolder AppDataFolder PersonalFolder FavoritesFolder NetHoodFolder PrintHoodFolder RecentFolder SendToFolder TemplateFolder MyPicturesFolder"
+shared="ProgramMenuFolder StartMenuFolder DesktopFolder StartupFolder"
+machine="ProgramFilesFolder ProgramFiles64Folder CommonFilesFolder CommonFiles64Folder CommonAppDataFolder SystemFolder System64Folder WindowsFolder WindowsVolume"
+# Every directory and its kind, user or machine.
+awk -F '\t' -v profile="$profile" -v shared="$shared" -v machine="$machine" -v scope="$scope" '
+    BEGIN { n = split(profile, p, " "); for (i = 1; i <= n; i++) kind[p[i]] = "user"
+            n = split(shared, s, " "); for (i = 1; i <= n; i++) kind[s[i]] = scope
             n = split(machine, m, " "); for (i = 1; i <= n; i++) kind[m[i]] = "machine" }
-    FNR == NR { root[$1] = $2; next }
-    { print $1 "\t" kind[root[$3]] }' "$work/roots" "$work/Component" >"$work/component-kinds"
+    { print $1 "\t" kind[$2] }' "$work/roots" >"$work/folder-kinds"
+# Components and their folders' kinds.
+awk -F '\t' 'FNR == NR { kind[$1] = $2; next } { print $1 "\t" kind[$3] }' \
+    "$work/folder-kinds" "$work/Component" >"$work/component-kinds"
 
 # ICE38: a component in the user's profile keeps its key path in a
 # per-user registry value (HKCU, Root 1), never a file.
@@ -49,10 +58,9 @@ ice38() {
 # RemoveFile row that removes it (no file name) on uninstall.
 ice64() {
     awk -F '\t' 'FILENAME ~ /RemoveFile$/ { if ($3 == "" && ($5 == 2 || $5 == 3)) removed[$4] = 1; next }
-        FILENAME ~ /roots$/ { root[$1] = $2; next }
-        $3 != "." && $1 != "TARGETDIR" && root[$1] ~ /^(LocalAppDataFolder|AppDataFolder|ProgramMenuFolder|StartMenuFolder|DesktopFolder|PersonalFolder)$/ && !removed[$1] {
-            print "  " $1; bad = 1 }
-        END { exit bad }' "$work/RemoveFile" "$work/roots" "$work/Directory"
+        FILENAME ~ /folder-kinds$/ { kind[$1] = $2; next }
+        $3 != "." && $1 != "TARGETDIR" && kind[$1] == "user" && !removed[$1] { print "  " $1; bad = 1 }
+        END { exit bad }' "$work/RemoveFile" "$work/folder-kinds" "$work/Directory"
 }
 
 # ICE57: no component mixes per-user resources (the user's profile, HKCU)
@@ -69,30 +77,40 @@ ice57() {
         }' "$work/component-kinds" "$work/Registry"
 }
 
-# ICE43: a shortcut that is not advertised keeps its component's key path
-# in a per-user registry value.
+# ICE43: a shortcut that is not advertised, in the user's profile, keeps
+# its component's key path in a per-user registry value.
 ice43() {
     awk -F '\t' 'FILENAME ~ /Registry$/ { root[$1] = $2; next }
         FILENAME ~ /Component$/ { attributes[$1] = $4; key[$1] = $6; next }
-        $5 ~ /^\[/ && (int(attributes[$4]) % 8 < 4 || root[key[$4]] != "1") { print "  " $1; bad = 1 }
-        END { exit bad }' "$work/Registry" "$work/Component" "$work/Shortcut"
+        FILENAME ~ /folder-kinds$/ { kind[$1] = $2; next }
+        $5 ~ /^\[/ && kind[$2] == "user" && (int(attributes[$4]) % 8 < 4 || root[key[$4]] != "1") {
+            print "  " $1; bad = 1 }
+        END { exit bad }' "$work/Registry" "$work/Component" "$work/folder-kinds" "$work/Shortcut"
 }
 
-# ICE91, read strictly for a per-user package: ALLUSERS is never set, and
-# nothing goes into a folder of the machine's.
+# ICE91, read strictly: a per-user package never sets ALLUSERS and puts
+# nothing into a folder of the machine's; a per-machine one sets ALLUSERS=1
+# and puts nothing into a folder of a user's profile, where only the user
+# who installed it would find it.
 ice91() {
-    ! grep -q '^ALLUSERS	' "$work/Property" || { echo "  ALLUSERS is set"; return 1; }
-    ! awk -F '\t' '$2 == "machine" { print "  " $1; found = 1 } END { exit !found }' \
+    if [ "$scope" = user ]; then
+        ! grep -q '^ALLUSERS	' "$work/Property" || { echo "  ALLUSERS is set"; return 1; }
+        other=machine
+    else
+        other=user
+    fi
+    ! awk -F '\t' -v other="$other" '$2 == other { print "  " $1; found = 1 } END { exit !found }' \
         "$work/component-kinds"
 }
 
-# The summary information: a 64-bit English package, compressed, asking
-# for no elevation (Word Count bits 2 and 8), with a package code in the
-# form Windows Installer requires.
+# The summary information: a 64-bit English package, compressed (Word Count
+# bit 2), with a package code in the form Windows Installer requires; a
+# per-user package asks for no elevation (bit 8), a per-machine one does.
 summary() {
     grep -qx 'Template: x64;1033' "$work/summary" || { echo "  Template"; return 1; }
     words=$(sed -n 's/^Source: \([0-9]*\).*/\1/p' "$work/summary")
-    [ $((words & 10)) -eq 10 ] || { echo "  Word Count $words"; return 1; }
+    if [ "$scope" = user ]; then wanted=10; else wanted=2; fi
+    [ $((words & 10)) -eq "$wanted" ] || { echo "  Word Count $words"; return 1; }
     grep -Eqx 'Revision number \(UUID\): \{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\}' \
         "$work/summary" || { echo "  package code"; return 1; }
 }
@@ -122,6 +140,7 @@ apps() {
     grep -q "^$icon	" "$work/Icon" || { echo "  no icon $icon"; return 1; }
 }
 
+echo "scope   $scope"
 broken=0
 while read -r rule check what; do
     if output=$($check 2>&1); then
@@ -132,12 +151,12 @@ while read -r rule check what; do
         broken=1
     fi
 done <<'RULES'
-ICE38 ice38 per-user components keep their key path in HKCU
+ICE38 ice38 components in the user's profile keep their key path in HKCU
 ICE64 ice64 every folder made in the user's profile is removed
 ICE57 ice57 no component mixes per-user and per-machine resources
-ICE43 ice43 shortcuts keep their key path in HKCU
-ICE91 ice91 nothing per machine in a per-user package
-Summary summary x64;1033, compressed, no elevation, package code
+ICE43 ice43 shortcuts in the user's profile keep their key path in HKCU
+ICE91 ice91 ALLUSERS as the scope asks, nothing of the other scope
+Summary summary x64;1033, compressed, elevation as the scope asks, package code
 Upgrade upgrade downgrades refused, older versions removed
 Apps apps icon, links, no Modify or Repair
 RULES

@@ -32,16 +32,18 @@ fail() {
     exit 1
 }
 msi() { ls "$dist"/ietitlebar-*-x64.msi; }
+machine_msi() { ls "$dist"/ietitlebar-*-x64-machine.msi; }
 zip() { ls "$dist"/ietitlebar-*-win64.zip; }
 version() { basename "$(msi)" | sed 's/^ietitlebar-\(.*\)-x64\.msi$/\1/'; }
-# An MSI of the release's files, from the package definition $2, with the
-# read-me $3 (the release's own when not given).
+# An MSI of the release's files for the scope $2, from the package
+# definition $3, with the read-me $4 (the release's own when not given).
 make_msi() {
     [ -d "$work/packed" ] || msiextract -C "$work/packed" "$(msi)" >/dev/null
     files=$work/packed/Programs/ietitlebar
-    cmake -DOUTPUT="$1" -DVERSION="$(version)" -DWXS="$2" -DPROGRAM="$files/ietitlebar.exe" \
-        -DLICENSE="$files/LICENSE.txt" -DREADME="${3:-$files/README.txt}" \
-        -DNOTICES="$files/THIRD-PARTY-NOTICES.txt" -P "$top/cmake/make-msi.cmake"
+    cmake -DOUTPUT="$1" -DVERSION="$(version)" -DSCOPE="$2" -DWXS="$3" \
+        -DPROGRAM="$files/ietitlebar.exe" -DLICENSE="$files/LICENSE.txt" \
+        -DREADME="${4:-$files/README.txt}" -DNOTICES="$files/THIRD-PARTY-NOTICES.txt" \
+        -P "$top/cmake/make-msi.cmake"
 }
 
 case $check in
@@ -53,32 +55,44 @@ make)
     ;;
 msi)
     "$here/msi_rules.sh" "$(msi)"
-    # Each deliberate fault breaks the rule it names.
-    for fault in "ICE64:/RemoveFolder/d" "ICE91:s/\"LocalAppDataFolder\"/\"ProgramFiles64Folder\"/"; do
-        rule=${fault%%:*}
-        sed "${fault#*:}" "$top/packaging/ietitlebar.wxs" >"$work/fault.wxs"
-        make_msi "$work/fault.msi" "$work/fault.wxs"
+    "$here/msi_rules.sh" "$(machine_msi)"
+    # Each deliberate fault breaks the rule it names: a per-user folder left
+    # behind, a per-user package that puts the program in the machine's
+    # Program Files, a per-machine one that puts it in one user's profile.
+    user_wxs=$top/packaging/ietitlebar.wxs
+    machine_wxs=$top/packaging/ietitlebar-machine.wxs
+    while read -r rule scope wxs edit; do
+        sed "$edit" "$wxs" >"$work/fault.wxs"
+        make_msi "$work/fault.msi" "$scope" "$work/fault.wxs"
         ! "$here/msi_rules.sh" "$work/fault.msi" >"$work/rules.log" ||
-            fail "a package with the fault for $rule keeps every rule"
+            fail "a $scope package with the fault for $rule keeps every rule"
         grep -q "^BROKEN  $rule " "$work/rules.log" || { cat "$work/rules.log"; fail "no $rule"; }
-    done
+    done <<FAULTS
+ICE64 user $user_wxs /RemoveFolder/d
+ICE91 user $user_wxs s/"LocalAppDataFolder"/"ProgramFiles64Folder"/
+ICE91 machine $machine_wxs s/"ProgramFiles64Folder"/"LocalAppDataFolder"/
+FAULTS
 
     msiextract -C "$work/packed" "$(msi)" >/dev/null
+    msiextract -C "$work/machine" "$(machine_msi)" >/dev/null
     unzip -q "$(zip)" ietitlebar.exe -d "$work/zipped"
-    cmp "$work/packed/Programs/ietitlebar/ietitlebar.exe" "$work/zipped/ietitlebar.exe" ||
-        fail "the MSI's program is not the zip's"
+    for packed in $(find "$work/packed" "$work/machine" -name ietitlebar.exe); do
+        cmp "$packed" "$work/zipped/ietitlebar.exe" || fail "an MSI's program is not the zip's"
+    done
+    [ "$(find "$work/packed" "$work/machine" -name ietitlebar.exe | wc -l)" -eq 2 ] ||
+        fail "the MSIs do not hold one program each"
     # The package code is derived from what is packed: the same files give
     # the release's code, one more byte in the read-me another.
     code() { msiinfo suminfo "$1" | sed -n 's/^Revision number (UUID): //p'; }
     files=$work/packed/Programs/ietitlebar
-    make_msi "$work/again.msi" "$top/packaging/ietitlebar.wxs" "$files/README.txt"
+    make_msi "$work/again.msi" user "$user_wxs" "$files/README.txt"
     [ "$(code "$work/again.msi")" = "$(code "$(msi)")" ] ||
         fail "the same files gave another package code"
     cp "$files/README.txt" "$work/README.txt" && printf ' ' >>"$work/README.txt"
-    make_msi "$work/changed.msi" "$top/packaging/ietitlebar.wxs" "$work/README.txt"
+    make_msi "$work/changed.msi" user "$user_wxs" "$work/README.txt"
     [ "$(code "$work/changed.msi")" != "$(code "$(msi)")" ] ||
         fail "a changed read-me kept the package code"
-    echo "package code $(code "$(msi)") of the packed files; the zip's program; every rule kept"
+    echo "package codes of the packed files; the zip's program in both; every rule kept"
     ;;
 signatures)
     certs=$3
@@ -181,36 +195,54 @@ notices)
     echo "the notices name all $(wc -l <"$work/linked") files the link took"
     ;;
 winget)
-    # Every field the 1.6.0 schemas mark required, and no placeholder left.
-    require() {
-        for field in "$@"; do
-            grep -Eq "^ *-? *$field:" "$manifest" || fail "$manifest has no $field"
-        done
-        ! grep -Eq '@[A-Z_]+@' "$manifest" || fail "$manifest has a placeholder left"
-        # Only the lists open with an empty value.
-        ! grep -E ': *$' "$manifest" |
-            grep -Evq '^ *-? *(Installers|InstallModes|Tags|AppsAndFeaturesEntries):$' ||
-            fail "$manifest has an empty field"
+    # What the 1.12.0 schemas require of each manifest, and the constraints
+    # on every field these manifests use; no placeholder left.
+    url='^[Hh][Tt][Tt][Pp][Ss]?://.+$'
+    common='.PackageIdentifier == "Tavrelin.ietitlebar" and .ManifestVersion == "1.12.0"
+        and (.PackageVersion | test("^[0-9]+[.][0-9]+[.][0-9]+$"))'
+    check() {
+        manifest=$dist/winget/$1
+        ! grep -Eq '@[A-Z_]+@' "$manifest" || fail "$1 has a placeholder left"
+        yq -e --arg url "$url" "$common and .ManifestType == \"$2\" and ($3)" "$manifest" >/dev/null ||
+            fail "$1 breaks the $2 1.12.0 schema"
     }
-    common="PackageIdentifier PackageVersion ManifestType ManifestVersion"
-    manifest=$dist/winget/Tavrelin.ietitlebar.yaml
-    require $common DefaultLocale
-    manifest=$dist/winget/Tavrelin.ietitlebar.locale.en-US.yaml
-    require $common PackageLocale Publisher PackageName License ShortDescription
+    check Tavrelin.ietitlebar.yaml version '.DefaultLocale == "en-US"'
+    check Tavrelin.ietitlebar.locale.en-US.yaml defaultLocale '.PackageLocale == "en-US"
+        and (.Publisher | length >= 2) and (.PackageName | length >= 2)
+        and (.License | length >= 3) and (.ShortDescription | length >= 3)
+        and all(.PublisherUrl, .PublisherSupportUrl, .PackageUrl, .LicenseUrl, .ReleaseNotesUrl;
+            test($url))'
+    check Tavrelin.ietitlebar.installer.yaml installer '.InstallerType == "msi"
+        and (.Installers | length == 2)
+        and ([.Installers[].Scope] | sort == ["machine", "user"])
+        and all(.Installers[]; .Architecture == "x64" and (.InstallerUrl | test($url))
+            and (.InstallerSha256 | test("^[A-Fa-f0-9]{64}$"))
+            and .AppsAndFeaturesEntries[0].ProductCode == .ProductCode)'
+    # A YAML reader keeps a quoted date a string, as the schema asks.
+    grep -Eq "^ReleaseDate: '[0-9]{4}-[0-9]{2}-[0-9]{2}'$" "$dist/winget/Tavrelin.ietitlebar.installer.yaml" ||
+        fail "the release date is not a quoted date"
+    # Each installer is the release's own MSI, by hash and product code.
     manifest=$dist/winget/Tavrelin.ietitlebar.installer.yaml
-    require $common Installers Architecture InstallerUrl InstallerSha256 InstallerType
-    grep -q "^ *InstallerSha256: $(sha256sum "$(msi)" | cut -d ' ' -f 1 | tr a-f A-F)$" "$manifest" ||
-        fail "the installer hash is not the MSI's"
-    code=$(msiinfo export "$(msi)" Property | sed -n 's/^ProductCode\t//p' | tr -d '\r')
-    grep -q "^ *ProductCode: '$code'$" "$manifest" || fail "the product code is not the MSI's"
-    echo "required fields present; hash and product code are the MSI's"
+    for scope in user machine; do
+        case $scope in
+        user) file=$(msi) ;;
+        machine) file=$(machine_msi) ;;
+        esac
+        code=$(msiinfo export "$file" Property | sed -n 's/^ProductCode\t//p' | tr -d '\r')
+        yq -e --arg scope "$scope" --arg sha "$(sha256sum "$file" | cut -d ' ' -f 1 | tr a-f A-F)" \
+            --arg code "$code" --arg name "$(basename "$file")" '.Installers[] |
+            select(.Scope == $scope) | .InstallerSha256 == $sha and .ProductCode == $code
+            and (.InstallerUrl | endswith("/" + $name))' "$manifest" >/dev/null ||
+            fail "the $scope installer is not $(basename "$file")"
+    done
+    echo "the 1.12.0 schemas' fields; both installers are the release's MSIs"
     ;;
 verify)
     # verify-release.sh only reads the folder it checks.
     before=$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)
     "$top/scripts/verify-release.sh" "$dist" >"$work/verify.log" ||
         { cat "$work/verify.log"; fail "the release does not verify"; }
-    [ "$(grep -c '^same ' "$work/verify.log")" -eq 8 ] || { cat "$work/verify.log"; fail "not 8 files"; }
+    [ "$(grep -c '^same ' "$work/verify.log")" -eq 9 ] || { cat "$work/verify.log"; fail "not 9 files"; }
     [ "$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)" = "$before" ] ||
         fail "verify-release.sh changed the release"
 
@@ -232,7 +264,7 @@ verify)
     set -e
     [ "$status" -eq 2 ] && grep -q 'no readable SHA256SUMS' "$work/missing.log" ||
         { cat "$work/missing.log"; fail "a missing file gave $status"; }
-    echo "verifies: 8 files the same; a tampered zip DIFFERENT (1); a missing file (2)"
+    echo "verifies: 9 files the same; a tampered zip DIFFERENT (1); a missing file (2)"
     ;;
 reproducible)
     # Two copies of the source tree, without git as a source archive is, of
