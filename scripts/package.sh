@@ -12,6 +12,8 @@
 #   TITLEBAR_RELEASE_URL    the folder the release's files will be downloaded
 #       from (each MSI's name is appended); the winget manifests carry it.
 #   TITLEBAR_BUILD_DIR      the build folder (build/windows-release).
+#   TITLEBAR_RELEASE_UNCOMMITTED=1  make a release from a git checkout with
+#       changes that are not committed (refused otherwise).
 #
 # A failure leaves dist/ as it was: the release is made aside and moved in
 # whole.
@@ -24,6 +26,22 @@ fail() {
     echo "package.sh: $*" >&2
     exit 1
 }
+
+# A release is rebuilt from its tag to be checked: a change that is not
+# committed would make one that no tag builds.
+if [ -e .git ] && command -v git >/dev/null; then
+    changes=$(git status --porcelain --untracked-files=normal)
+    if [ -n "$changes" ]; then
+        [ "${TITLEBAR_RELEASE_UNCOMMITTED:-}" = 1 ] ||
+            fail "the checkout has changes that are not committed, and a release made from it" \
+                "could not be rebuilt from its tag; commit them, or set" \
+                "TITLEBAR_RELEASE_UNCOMMITTED=1 for a release that is only a trial:" \
+                "$(echo "$changes" | head -n 5)"
+        echo "TITLEBAR_RELEASE_UNCOMMITTED=1: this release holds changes that are not committed."
+    fi
+else
+    echo "Not a git checkout: the release is made from the files as they stand."
+fi
 
 cert=${TITLEBAR_SIGN_CERT:-}
 key=${TITLEBAR_SIGN_KEY:-}

@@ -6,9 +6,9 @@
 #   scripts/verify-release.sh DIST_DIR
 #
 # Prints a line for each file, "same" or "DIFFERENT". Exits 0 when all are
-# the same, 1 when any differs, and 2 when the release cannot be checked: a
-# missing or unreadable file, or a checkout of another version. DIST_DIR is
-# only read.
+# the same, 1 when any differs, 2 when the release cannot be checked (a
+# missing or unreadable file, or a checkout of another version), and 3 when
+# the rebuild itself fails. DIST_DIR is only read.
 #
 # The rebuild takes its time stamp as scripts/package.sh does: from
 # SOURCE_DATE_EPOCH, or the commit's time when that is not set. A signed
@@ -18,8 +18,11 @@
 set -eu
 cd "$(dirname "$0")/.."
 
+# Every exit but these means the rebuild failed.
+finished=""
 cannot() {
     echo "verify-release.sh: $*" >&2
+    finished=yes
     exit 2
 }
 
@@ -44,7 +47,12 @@ umask 022
 . packaging/release.sh
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'status=$?
+    rm -rf "$work"
+    if [ -z "$finished" ] && [ "$status" -ne 0 ]; then
+        echo "verify-release.sh: the rebuild failed (status $status), so nothing was compared" >&2
+        exit 3
+    fi' EXIT
 echo "Rebuilding $name from $(git rev-parse --short HEAD 2>/dev/null || echo 'this checkout'), time stamp $SOURCE_DATE_EPOCH"
 release_build "$work/build"
 release_files "$work/build" "$work/rebuilt"
@@ -121,4 +129,5 @@ if [ "$differ" -eq 0 ]; then
 else
     echo "The release is NOT what this checkout builds."
 fi
+finished=yes
 exit "$differ"

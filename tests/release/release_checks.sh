@@ -13,6 +13,7 @@
 #                                         copy and an incomplete one
 #   release_checks.sh reproducible WORK   two unsigned releases of copies of
 #                                         the source tree, byte for byte
+#   release_checks.sh uncommitted WORK    no release from a changed checkout
 #   release_checks.sh archive WORK        git archive of HEAD: its time and
 #                                         its configure step, without git
 #   release_checks.sh spdx DIST           the bill of materials: SPDX 2.3's
@@ -46,12 +47,22 @@ make_msi() {
         -P "$top/cmake/make-msi.cmake"
 }
 
+# A copy of the source tree in the folder $1, without git, builds or
+# releases.
+copy_tree() {
+    mkdir -p "$1"
+    tar -C "$top" --exclude=./.git --exclude=./build --exclude=./dist --exclude=./out -cf - . |
+        tar -C "$1" -xf -
+}
+
 case $check in
 make)
     certs=$3
     "$here/make-test-certificate.sh" "$certs"
+    # The tree as it stands, committed or not: the suite checks work in
+    # progress too.
     TITLEBAR_SIGN_CERT="$certs/signer.pem" TITLEBAR_SIGN_KEY="$certs/signer.key" \
-        TITLEBAR_DIST_DIR="$dist" "$top/scripts/package.sh"
+        TITLEBAR_RELEASE_UNCOMMITTED=1 TITLEBAR_DIST_DIR="$dist" "$top/scripts/package.sh"
     ;;
 msi)
     "$here/msi_rules.sh" "$(msi)"
@@ -126,9 +137,19 @@ signatures)
     osslsigncode verify -CAfile "$certs/ca.pem" -in "$work/token.exe" >/dev/null 2>&1 ||
         fail "the program signed with a key on a token does not verify"
 
+    # A chain as `openssl pkcs12 -nokeys` may write it, the authority first.
+    cat "$certs/ca.pem" "$certs/signer.pem" >"$work/ca-first.pem"
+    "$top/packaging/sign.sh" check "$work/ca-first.pem" "$certs/signer.key" ||
+        fail "a chain with the authority first does not check"
+    osslsigncode remove-signature -in "$work/ietitlebar.exe" -out "$work/chain.exe" >/dev/null
+    "$top/packaging/sign.sh" sign "$work/ca-first.pem" "$certs/signer.key" "$work/chain.exe"
+    osslsigncode verify -CAfile "$certs/ca.pem" -in "$work/chain.exe" >/dev/null 2>&1 ||
+        fail "the program signed with a chain in another order does not verify"
+
     # A key that is not the certificate's stops the release before it starts.
     if TITLEBAR_SIGN_CERT="$certs/signer.pem" TITLEBAR_SIGN_KEY="$certs/other.key" \
-        TITLEBAR_DIST_DIR="$work/dist" "$top/scripts/package.sh" >"$work/wrong.log" 2>&1; then
+        TITLEBAR_RELEASE_UNCOMMITTED=1 TITLEBAR_DIST_DIR="$work/dist" "$top/scripts/package.sh" \
+        >"$work/wrong.log" 2>&1; then
         fail "a wrong key made a release"
     fi
     grep -q 'does not belong to the certificate' "$work/wrong.log" || fail "no clear message"
@@ -264,7 +285,16 @@ verify)
     set -e
     [ "$status" -eq 2 ] && grep -q 'no readable SHA256SUMS' "$work/missing.log" ||
         { cat "$work/missing.log"; fail "a missing file gave $status"; }
-    echo "verifies: 9 files the same; a tampered zip DIFFERENT (1); a missing file (2)"
+    # A checkout that no longer builds has nothing to compare.
+    copy_tree "$work/broken"
+    echo '#error this checkout does not build' >>"$work/broken/src/app/main.cpp"
+    set +e
+    SOURCE_DATE_EPOCH=$("$top/packaging/source-date-epoch.sh") \
+        "$work/broken/scripts/verify-release.sh" "$dist" >"$work/broken.log" 2>&1
+    status=$?
+    set -e
+    [ "$status" -eq 3 ] || { cat "$work/broken.log"; fail "a failed rebuild gave $status"; }
+    echo "verifies: 9 files the same; a tampered zip DIFFERENT (1); a missing file (2); a failed rebuild (3)"
     ;;
 reproducible)
     # Two copies of the source tree, without git as a source archive is, of
@@ -275,9 +305,7 @@ reproducible)
     one=$dist/one/ietitlebar
     two=$dist/a/much/deeper/two/src
     for copy in "$one" "$two"; do
-        mkdir -p "$copy"
-        tar -C "$top" --exclude=./.git --exclude=./build --exclude=./dist --exclude=./out -cf - . |
-            tar -C "$copy" -xf -
+        copy_tree "$copy"
         echo "$epoch" >"$copy/packaging/commit-time"
     done
     (cd "$one" && env -u SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C scripts/package.sh) >"$work/one.log" 2>&1 ||
@@ -291,6 +319,23 @@ reproducible)
         cmp "$one/dist/$file" "$two/dist/$file" || fail "$file differs"
     done
     echo "two copies, the same bytes: ietitlebar.exe and $(cd "$one/dist" && find . -type f | sort | tr '\n' ' ')"
+    rm -rf "$dist"
+    ;;
+uncommitted)
+    # A release is refused from a checkout with a change that is not
+    # committed, before anything is built.
+    rm -rf "$dist"
+    copy_tree "$dist"
+    git -C "$dist" init -q
+    git -C "$dist" add -A
+    git -C "$dist" -c user.name=test -c user.email=test@example.invalid commit -qm tree
+    echo changed >>"$dist/README.md"
+    if (cd "$dist" && scripts/package.sh) >"$work/dirty.log" 2>&1; then
+        fail "a release was made from a changed checkout"
+    fi
+    grep -q 'not committed' "$work/dirty.log" || { cat "$work/dirty.log"; fail "no clear message"; }
+    [ ! -e "$dist/dist" ] && [ ! -e "$dist/build" ] || fail "a refused release left something behind"
+    echo "a changed checkout makes no release"
     rm -rf "$dist"
     ;;
 archive)
