@@ -22,16 +22,25 @@ std::wstring BuildFolder() {
     return path;
 }
 
+bool MayWriteRealRegistry() {
+    if (UnderWine()) {
+        return true;
+    }
+    wchar_t value[2] = {};
+    return GetEnvironmentVariableW(L"TITLEBAR_E2E_WRITES_REAL_REGISTRY", value, 2) == 1 &&
+           value[0] == L'1';
+}
+
 std::wstring ProgramPath() {
-    return BuildFolder() + L"ietitlebar.exe";
+    return TITLEBAR_PROGRAM;
 }
 
 std::wstring LegacyCodePageProgramPath() {
-    return BuildFolder() + L"ietitlebar_legacy_code_page.exe";
+    return TITLEBAR_LEGACY_PROGRAM;
 }
 
 std::wstring StarterPath() {
-    return BuildFolder() + L"starter.exe";
+    return TITLEBAR_STARTER;
 }
 
 std::string ResourceBytes(const std::wstring& module, WORD type, WORD id) {

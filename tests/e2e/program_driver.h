@@ -13,15 +13,23 @@
 
 #include "common/win_handles.h"
 
-// Whether this process runs under Wine: the suites that start the real
-// program write the real registry, so they run only in Wine's test prefix.
+// Whether this process runs under Wine.
 bool UnderWine();
 
-// The build folder, with a trailing backslash: the test programs sit one
-// level below it.
+// Whether the suites that start the real program, which write the real
+// per-user and machine-wide titles, may run: in Wine's test prefix, or on
+// a throwaway Windows machine whose environment sets
+// TITLEBAR_E2E_WRITES_REAL_REGISTRY=1.
+bool MayWriteRealRegistry();
+inline constexpr char kRealRegistryRefused[] =
+    "the program writes the real registry: run only under Wine, or on a throwaway machine "
+    "with TITLEBAR_E2E_WRITES_REAL_REGISTRY=1";
+
+// The build folder of a cross build, with a trailing backslash: the test
+// programs sit one level below it.
 std::wstring BuildFolder();
 
-// The program under test, at the top of the build folder.
+// The program under test.
 std::wstring ProgramPath();
 // The same program with a manifest that asks for no UTF-8 code page.
 std::wstring LegacyCodePageProgramPath();

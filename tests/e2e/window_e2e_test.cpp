@@ -64,8 +64,8 @@ std::wstring Confirmation(const std::wstring& title) {
 class WindowE2E : public testing::Test {
 protected:
     void SetUp() override {
-        if (!UnderWine()) {
-            GTEST_SKIP() << "the program writes the real registry: run only under Wine";
+        if (!MayWriteRealRegistry()) {
+            GTEST_SKIP() << kRealRegistryRefused;
         }
         ClearTitles();
     }
@@ -147,7 +147,13 @@ private:
 class WindowLayout : public WindowE2E, public testing::WithParamInterface<int> {};
 
 TEST_P(WindowLayout, MatchesTheTablesAtTheScreenDpi) {
-    const ScopedScreenDpi screenDpi(static_cast<DWORD>(GetParam()));
+    // Windows reads the screen's DPI once, at sign-in.
+    std::optional<ScopedScreenDpi> screenDpi;
+    if (UnderWine()) {
+        screenDpi.emplace(static_cast<DWORD>(GetParam()));
+    } else if (GetDpiForSystem() != static_cast<UINT>(GetParam())) {
+        GTEST_SKIP() << "Wine-only: this screen is at " << GetDpiForSystem() << " DPI";
+    }
     ASSERT_NO_FATAL_FAILURE(Start());
     // The driver's own DPI was fixed when it started, so it cannot ask the
     // window for its DPI: the window must follow the screen's.
@@ -518,6 +524,40 @@ TEST_F(WindowE2E, AboutShowsItsMessageAndLeavesTheWindowAsItWas) {
     PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
     ExpectExitWith(0);
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, L"Mine\0"s}));
+}
+
+// High contrast, which Wine cannot switch on (SPI_SETHIGHCONTRAST fails with
+// error 1439) and Windows can: every text then takes the user's colours,
+// the dark blue included. Last, since it changes the system's colours.
+TEST_F(WindowE2E, InHighContrastEveryTextTakesTheUsersColours) {
+    wchar_t scheme[] = L"High Contrast Black";
+    HIGHCONTRASTW contrast{sizeof contrast, HCF_HIGHCONTRASTON, scheme};
+    if (!SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof contrast, &contrast, SPIF_SENDCHANGE)) {
+        const DWORD error = GetLastError();
+        if (UnderWine()) {
+            GTEST_SKIP() << "Wine cannot switch high contrast on (error " << error << ")";
+        }
+        FAIL() << "high contrast could not be switched on: error " << error;
+    }
+    struct Off {
+        ~Off() {
+            HIGHCONTRASTW off{sizeof off, 0, nullptr};
+            SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof off, &off, SPIF_SENDCHANGE);
+        }
+    } off;
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"MMMM WWWW\0"s));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const auto children = Children(window_);
+    ASSERT_EQ(children.size(), std::size(kExpected));
+    constexpr COLORREF kDarkBlue = RGB(0, 0, 128);
+    EXPECT_TRUE(WaitFor([&] {
+        return Contains(ClientPixels(window_, children[kLabel3].rect),
+                        GetSysColor(COLOR_WINDOWTEXT));
+    })) << "Label3 is not in the user's text colour";
+    EXPECT_FALSE(Contains(ClientPixels(window_, children[kLabel3].rect), kDarkBlue));
+    EXPECT_FALSE(Contains(ClientPixels(window_, children[kText1].rect), kDarkBlue));
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitWith(0);
 }
 
 }  // namespace

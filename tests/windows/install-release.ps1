@@ -1,0 +1,85 @@
+# The release's MSIs under Windows' own Windows Installer, on a throwaway
+# machine of the hosting's CI: each installed, run (/set, /get), upgraded,
+# refused as a downgrade and removed, with a verbose log of every msiexec
+# run in LogDir. Stops at the first broken promise.
+#
+#   install-release.ps1 -Dist DIR -Upgrade DIR -LogDir DIR
+param(
+    [Parameter(Mandatory)] [string] $Dist,
+    [Parameter(Mandatory)] [string] $Upgrade,
+    [Parameter(Mandatory)] [string] $LogDir
+)
+$ErrorActionPreference = 'Stop'
+[Console]::OutputEncoding = [Text.Encoding]::UTF8
+New-Item -ItemType Directory -Force $LogDir | Out-Null
+
+$caption = 'Reset Microsoft Internet Explorer Titlebar'
+$title = 'Workflow title'
+$uninstall = 'Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+function Invoke-Msiexec([string] $Action, [string] $Package, [string] $Log) {
+    $arguments = "$Action `"$Package`" /qn /l*v `"$(Join-Path $LogDir $Log)`""
+    $run = Start-Process msiexec.exe -ArgumentList $arguments -Wait -PassThru
+    return $run.ExitCode
+}
+
+function Assert([bool] $Condition, [string] $What) {
+    if (-not $Condition) { throw $What }
+    Write-Output "ok: $What"
+}
+
+# The Apps & features entries of one package, as the installer wrote them.
+function Get-Entries([string] $Root, [string] $DisplayName) {
+    Get-ChildItem "${Root}:\$uninstall" -ErrorAction SilentlyContinue |
+        ForEach-Object { Get-ItemProperty $_.PSPath } |
+        Where-Object { $_.DisplayName -eq $DisplayName }
+}
+
+$scopes = @(
+    @{ Name = 'per user'; Suffix = ''; DisplayName = 'ietitlebar'; Root = 'HKCU'
+       Folder = Join-Path $env:LOCALAPPDATA 'Programs\ietitlebar'
+       Menu = [Environment]::GetFolderPath('Programs') },
+    @{ Name = 'per machine'; Suffix = '-machine'; DisplayName = 'ietitlebar (all users)'; Root = 'HKLM'
+       Folder = Join-Path $env:ProgramFiles 'ietitlebar'
+       Menu = [Environment]::GetFolderPath('CommonPrograms') }
+)
+
+foreach ($scope in $scopes) {
+    $name = $scope.Name
+    $package = Get-Item (Join-Path $Dist "ietitlebar-*-x64$($scope.Suffix).msi")
+    $newer = Get-Item (Join-Path $Upgrade "ietitlebar-*-x64$($scope.Suffix).msi")
+    $program = Join-Path $scope.Folder 'ietitlebar.exe'
+    $shortcut = Join-Path $scope.Menu "$caption.lnk"
+    Write-Output "== $name`: $($package.Name), then $($newer.Name)"
+
+    $code = Invoke-Msiexec '/i' $package.FullName "$($scope.Suffix)install.log"
+    Assert ($code -eq 0) "$name install exits 0 (got $code)"
+    Assert (Test-Path $program) "$name program in $($scope.Folder)"
+    Assert (Test-Path (Join-Path $scope.Folder 'THIRD-PARTY-NOTICES.txt')) "$name notices beside it"
+    Assert (Test-Path $shortcut) "$name Start menu entry at $shortcut"
+    $entries = @(Get-Entries $scope.Root $scope.DisplayName)
+    Assert ($entries.Count -eq 1) "$name one Apps & features entry under $($scope.Root)"
+
+    $set = Start-Process $program -ArgumentList "/set `"$title`"" -Wait -PassThru
+    Assert ($set.ExitCode -eq 0) "$name /set exits 0 (got $($set.ExitCode))"
+    # Capturing the output makes PowerShell wait for the window program.
+    $got = (& $program /get | Out-String).TrimEnd("`r", "`n")
+    Assert ($LASTEXITCODE -eq 0 -and $got -eq $title) "$name /get prints the title (got '$got')"
+
+    $code = Invoke-Msiexec '/i' $newer.FullName "$($scope.Suffix)upgrade.log"
+    Assert ($code -eq 0) "$name upgrade exits 0 (got $code)"
+    $version = $newer.Name -replace '^ietitlebar-(.*)-x64.*$', '$1'
+    $entries = @(Get-Entries $scope.Root $scope.DisplayName)
+    Assert ($entries.Count -eq 1 -and $entries[0].DisplayVersion -eq $version) `
+        "$name one entry after the upgrade, of version $version"
+    $code = Invoke-Msiexec '/i' $package.FullName "$($scope.Suffix)downgrade.log"
+    Assert ($code -eq 1603) "$name downgrade refused with 1603 (got $code)"
+
+    $code = Invoke-Msiexec '/x' $newer.FullName "$($scope.Suffix)remove.log"
+    Assert ($code -eq 0) "$name removal exits 0 (got $code)"
+    Assert (-not (Test-Path $scope.Folder)) "$name folder removed"
+    Assert (-not (Test-Path $shortcut)) "$name Start menu entry removed"
+    Assert (@(Get-Entries $scope.Root $scope.DisplayName).Count -eq 0) "$name entry removed"
+    $kept = (Get-ItemProperty 'HKCU:\Software\Microsoft\Internet Explorer\Main').'Window Title'
+    Assert ($kept -eq $title) "$name removal leaves the user's title as it was"
+}
