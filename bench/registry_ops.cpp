@@ -16,6 +16,7 @@ public:
     std::wstring Text1Text() const override { return text1_; }
     void Hide() override {}
     void Show() override {}
+    void FocusText1() override {}
     void Unload() override {}
     void ShowMessage(const std::wstring&, const std::wstring&, Icon) override {}
 
