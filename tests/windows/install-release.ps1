@@ -15,7 +15,6 @@ New-Item -ItemType Directory -Force $LogDir | Out-Null
 
 $caption = 'Reset Microsoft Internet Explorer Titlebar'
 $title = 'Workflow title'
-$uninstall = 'Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
 function Invoke-Msiexec([string] $Action, [string] $Package, [string] $Log) {
     $arguments = "$Action `"$Package`" /qn /l*v `"$(Join-Path $LogDir $Log)`""
@@ -28,18 +27,26 @@ function Assert([bool] $Condition, [string] $What) {
     Write-Output "ok: $What"
 }
 
-# The Apps & features entries of one package, as the installer wrote them.
-function Get-Entries([string] $Root, [string] $DisplayName) {
-    Get-ChildItem "${Root}:\$uninstall" -ErrorAction SilentlyContinue |
-        ForEach-Object { Get-ItemProperty $_.PSPath } |
-        Where-Object { $_.DisplayName -eq $DisplayName }
+# The installed products of one package, as Windows Installer lists them
+# for Apps & features, in every context: per user and per machine.
+function Get-Entries([string] $DisplayName) {
+    $installer = New-Object -ComObject WindowsInstaller.Installer
+    foreach ($product in $installer.ProductsEx('', '', 7)) {
+        if ($product.InstallProperty('ProductName') -eq $DisplayName) {
+            [PSCustomObject]@{
+                DisplayVersion = $product.InstallProperty('VersionString')
+                # 0 when installed per user, 1 per machine.
+                AssignmentType = $product.InstallProperty('AssignmentType')
+            }
+        }
+    }
 }
 
 $scopes = @(
-    @{ Name = 'per user'; Suffix = ''; DisplayName = 'ietitlebar'; Root = 'HKCU'
+    @{ Name = 'per user'; Suffix = ''; DisplayName = 'ietitlebar'; AssignmentType = '0'
        Folder = Join-Path $env:LOCALAPPDATA 'Programs\ietitlebar'
        Menu = [Environment]::GetFolderPath('Programs') },
-    @{ Name = 'per machine'; Suffix = '-machine'; DisplayName = 'ietitlebar (all users)'; Root = 'HKLM'
+    @{ Name = 'per machine'; Suffix = '-machine'; DisplayName = 'ietitlebar (all users)'; AssignmentType = '1'
        Folder = Join-Path $env:ProgramFiles 'ietitlebar'
        Menu = [Environment]::GetFolderPath('CommonPrograms') }
 )
@@ -57,8 +64,9 @@ foreach ($scope in $scopes) {
     Assert (Test-Path $program) "$name program in $($scope.Folder)"
     Assert (Test-Path (Join-Path $scope.Folder 'THIRD-PARTY-NOTICES.txt')) "$name notices beside it"
     Assert (Test-Path $shortcut) "$name Start menu entry at $shortcut"
-    $entries = @(Get-Entries $scope.Root $scope.DisplayName)
-    Assert ($entries.Count -eq 1) "$name one Apps & features entry under $($scope.Root)"
+    $entries = @(Get-Entries $scope.DisplayName)
+    Assert ($entries.Count -eq 1 -and "$($entries[0].AssignmentType)" -eq $scope.AssignmentType) `
+        "$name one Apps & features entry, installed $name"
 
     $set = Start-Process $program -ArgumentList "/set `"$title`"" -Wait -PassThru
     Assert ($set.ExitCode -eq 0) "$name /set exits 0 (got $($set.ExitCode))"
@@ -69,7 +77,7 @@ foreach ($scope in $scopes) {
     $code = Invoke-Msiexec '/i' $newer.FullName "$($scope.Suffix)upgrade.log"
     Assert ($code -eq 0) "$name upgrade exits 0 (got $code)"
     $version = $newer.Name -replace '^ietitlebar-(.*)-x64.*$', '$1'
-    $entries = @(Get-Entries $scope.Root $scope.DisplayName)
+    $entries = @(Get-Entries $scope.DisplayName)
     Assert ($entries.Count -eq 1 -and $entries[0].DisplayVersion -eq $version) `
         "$name one entry after the upgrade, of version $version"
     $code = Invoke-Msiexec '/i' $package.FullName "$($scope.Suffix)downgrade.log"
@@ -79,7 +87,7 @@ foreach ($scope in $scopes) {
     Assert ($code -eq 0) "$name removal exits 0 (got $code)"
     Assert (-not (Test-Path $scope.Folder)) "$name folder removed"
     Assert (-not (Test-Path $shortcut)) "$name Start menu entry removed"
-    Assert (@(Get-Entries $scope.Root $scope.DisplayName).Count -eq 0) "$name entry removed"
+    Assert (@(Get-Entries $scope.DisplayName).Count -eq 0) "$name entry removed"
     $kept = (Get-ItemProperty 'HKCU:\Software\Microsoft\Internet Explorer\Main').'Window Title'
     Assert ($kept -eq $title) "$name removal leaves the user's title as it was"
 }
