@@ -5,7 +5,9 @@ set -eu
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 mkdir -p "$WINEPREFIX"
-wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1
+# A first boot that fails is tried once more; the log keeps both.
+wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1 ||
+    wineboot -i >>"$WINEPREFIX/wineboot.log" 2>&1
 # Debian's Wine does not load its own fonts (Tahoma, and Marlett for the
 # caption buttons) unless they sit in the prefix's font folder.
 cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true

@@ -32,8 +32,19 @@ start_display() {
     export DISPLAY
 }
 
+# What went wrong, when setting the prefix up fails: its logs.
+show_logs() {
+    status=$?
+    [ "$status" -eq 0 ] && return
+    for log in "$WINEPREFIX"/*.log; do
+        [ -s "$log" ] && { echo "--- $log"; tail -n 20 "$log"; }
+    done
+    exit "$status"
+}
+
 case $action in
 up)
+    trap show_logs EXIT
     stop_server
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"

@@ -143,6 +143,8 @@ RunningProgram::RunningProgram(const std::wstring& path, const std::wstring& arg
         thread_.reset(started.hThread);
         processId_ = started.dwProcessId;
         threadId_ = started.dwThreadId;
+    } else {
+        startError_ = GetLastError();
     }
 }
 

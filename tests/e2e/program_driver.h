@@ -108,6 +108,8 @@ public:
     RunningProgram& operator=(const RunningProgram&) = delete;
 
     bool Started() const { return static_cast<bool>(process_); }
+    // Why CreateProcess failed, when it did.
+    DWORD StartError() const { return startError_; }
     HANDLE Process() const { return process_.get(); }
     DWORD ProcessId() const { return processId_; }
 
@@ -131,6 +133,7 @@ private:
     UniqueKernelHandle thread_;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
+    DWORD startError_ = ERROR_SUCCESS;
 };
 
 // The colours on screen in a rectangle of `window`'s client area, row by row,

@@ -77,7 +77,8 @@ protected:
     // Starts the program and waits for its window.
     void Start(const std::wstring& program = ProgramPath()) {
         program_.emplace(program);
-        ASSERT_TRUE(program_->Started()) << "could not start the program";
+        ASSERT_TRUE(program_->Started())
+            << "could not start the program: error " << program_->StartError();
         window_ = program_->WaitForWindow(kCaption);
         ASSERT_NE(window_, nullptr) << "the window did not appear";
         ASSERT_TRUE(WaitFor([&] { return program_->Focus() != nullptr; }));
