@@ -43,8 +43,12 @@ find_program(WIXL wixl REQUIRED)
 find_program(MSIBUILD msibuild REQUIRED)
 find_program(MSIINFO msiinfo REQUIRED)
 find_program(FAKETIME faketime REQUIRED)
+# The clock stands at the time stamp: faketime's "@" form would let it run
+# on, and a slow run would write a second later.
+set(ENV{SOURCE_DATE_EPOCH} ${epoch})
+string(TIMESTAMP frozen "%Y-%m-%d %H:%M:%S" UTC)
 set(at_epoch ${CMAKE_COMMAND} -E env TZ=UTC SOURCE_DATE_EPOCH=${epoch}
-    FAKETIME_DONT_FAKE_MONOTONIC=1 ${FAKETIME} @${epoch})
+    FAKETIME_DONT_FAKE_MONOTONIC=1 ${FAKETIME} -f ${frozen})
 
 # The packed files under fixed names, dated at the time stamp: the cabinet
 # keeps each file's date.

@@ -217,6 +217,8 @@ TEST_P(WindowLayout, MatchesTheTablesAtTheScreenDpi) {
 
 INSTANTIATE_TEST_SUITE_P(Dpi, WindowLayout, testing::Values(96, 144));
 
+constexpr COLORREF kDarkBlue = RGB(0, 0, 128);
+
 bool Contains(const std::vector<COLORREF>& pixels, COLORREF colour) {
     return std::find(pixels.begin(), pixels.end(), colour) != pixels.end();
 }
@@ -228,7 +230,6 @@ TEST_F(WindowE2E, PaintsTheColoursAndLinesOfTheTables) {
     ASSERT_NO_FATAL_FAILURE(Start());
     const auto children = Children(window_);
     ASSERT_EQ(children.size(), std::size(kExpected));
-    constexpr COLORREF kDarkBlue = RGB(0, 0, 128);
     EXPECT_TRUE(WaitFor([&] {
         return Contains(ClientPixels(window_, children[kLabel3].rect), kDarkBlue);
     })) << "no dark blue text in Label3";
@@ -550,7 +551,6 @@ TEST_F(WindowE2E, InHighContrastEveryTextTakesTheUsersColours) {
     ASSERT_NO_FATAL_FAILURE(Start());
     const auto children = Children(window_);
     ASSERT_EQ(children.size(), std::size(kExpected));
-    constexpr COLORREF kDarkBlue = RGB(0, 0, 128);
     EXPECT_TRUE(WaitFor([&] {
         return Contains(ClientPixels(window_, children[kLabel3].rect),
                         GetSysColor(COLOR_WINDOWTEXT));
