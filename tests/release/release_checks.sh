@@ -92,6 +92,13 @@ FAULTS
     done
     [ "$(find "$work/packed" "$work/machine" -name ietitlebar.exe | wc -l)" -eq 2 ] ||
         fail "the MSIs do not hold one program each"
+    # And the zip's notices, which the zip check reads for winpthreads'.
+    unzip -q "$(zip)" THIRD-PARTY-NOTICES.txt -d "$work/zipped"
+    for notices in $(find "$work/packed" "$work/machine" -name THIRD-PARTY-NOTICES.txt); do
+        cmp "$notices" "$work/zipped/THIRD-PARTY-NOTICES.txt" || fail "an MSI's notices are not the zip's"
+    done
+    [ "$(find "$work/packed" "$work/machine" -name THIRD-PARTY-NOTICES.txt | wc -l)" -eq 2 ] ||
+        fail "the MSIs do not hold the notices each"
     # The package code is derived from what is packed: the same files give
     # the release's code, one more byte in the read-me another.
     code() { msiinfo suminfo "$1" | sed -n 's/^Revision number (UUID): //p'; }
