@@ -13,7 +13,7 @@
 #include "cli/std_streams.h"
 #include "common/exit_codes.h"
 #include "common/handler_guard.h"
-#include "common/system_error_text.h"
+#include "common/win_system_error_texts.h"
 #include "store/win_registry.h"
 #include "window/frm_title_config.h"
 #include "window/layout.h"
@@ -46,18 +46,21 @@ int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
     return got < 0 ? exit_code::kUnexpected : static_cast<int>(message.wParam);
 }
 
-// Whether a box shown now reaches a person: not in session 0, nor on a
-// window station nobody sees (a service's, or a deployment agent's in the
-// system's context), where it would wait for ever.
-bool OnInteractiveDesktop() {
+static_assert(kWindowStationVisible == WSF_VISIBLE);
+
+DWORD SessionOfThisProcess() {
     DWORD session = 0;
-    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session) || session == 0) {
-        return false;
-    }
+    return ProcessIdToSessionId(GetCurrentProcessId(), &session) ? session : 0;
+}
+
+// This process's window station's flags: WSF_VISIBLE unless it is one
+// nobody sees (a service's, or a deployment agent's in the system's context).
+DWORD WindowStationFlags() {
     USEROBJECTFLAGS flags{};
     return GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
-                                     nullptr) &&
-           (flags.dwFlags & WSF_VISIBLE) != 0;
+                                     nullptr)
+               ? flags.dwFlags
+               : 0;
 }
 
 // A script gets text and an exit code, never a window or a message box. A
@@ -65,23 +68,14 @@ bool OnInteractiveDesktop() {
 // console to read it in, and gets it in a box instead.
 int RunScripted(const Command& command, const SystemErrorTexts& errors) {
     StdStreams streams;
-    int exitCode = exit_code::kUnexpected;
-    const bool finished = RunGuarded(
-        [&] {
-            if (command.action == Action::kHelp && !streams.HasOutput() && OnInteractiveDesktop()) {
-                MessageBoxW(nullptr, UsageText().c_str(), layout::kCaption,
-                            MB_OK | MB_ICONINFORMATION);
-                exitCode = exit_code::kSuccess;
-            } else {
-                exitCode = RunCommand(command, SystemRegistry(), errors, streams);
-            }
-        },
-        [](const char*) noexcept {});
-    if (!finished) {
-        RunGuarded([&] { streams.Err(L"An error occurred that the program did not expect.\r\n"); },
-                   [](const char*) noexcept {});
-    }
-    return exitCode;
+    return GuardedExitCode(streams, [&] {
+        if (command.action == Action::kHelp &&
+            HelpGoesInABox(streams.AttachOutput(), SessionOfThisProcess(), WindowStationFlags())) {
+            MessageBoxW(nullptr, UsageText().c_str(), layout::kCaption, MB_OK | MB_ICONINFORMATION);
+            return exit_code::kSuccess;
+        }
+        return RunCommand(command, SystemRegistry(), errors, streams);
+    });
 }
 
 }  // namespace
@@ -89,7 +83,7 @@ int RunScripted(const Command& command, const SystemErrorTexts& errors) {
 // The whole command line, not wWinMain's: the runtime's start-up ends the
 // program's name at any control character, where its own argv rules do not.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    const SystemErrors errors;
+    const WinSystemErrorTexts errors;
     std::optional<Command> command;
     RunGuarded([&] { command = ParseCommandLine(ArgumentsOf(GetCommandLineW())); },
                [](const char*) noexcept {});

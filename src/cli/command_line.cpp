@@ -54,20 +54,21 @@ std::wstring Syntax(const Switch& s) {
     return syntax;
 }
 
-// One row of the usage: the switch in a column of its own, then its help,
-// each further line of it under the first.
-void AppendRow(std::wstring& usage, std::wstring syntax, std::wstring_view help) {
-    constexpr std::size_t kColumn = 12;
-    syntax.resize(std::max(syntax.size() + 1, kColumn), L' ');
-    usage += L"  " + syntax;
+// One entry of the usage: the switch on a line of its own, then each line of
+// its help indented by a tab. Tabs line up in a console and in a message
+// box's proportional font alike, where padding with blanks does not.
+void AppendEntry(std::wstring& usage, std::wstring_view syntax, std::wstring_view help) {
+    usage += L"  ";
+    usage += syntax;
+    usage += L"\r\n";
     for (std::size_t start = 0;;) {
         const std::size_t end = help.find(L'\n', start);
+        usage += L'\t';
         usage += help.substr(start, end - start);
         usage += L"\r\n";
         if (end == std::wstring_view::npos) {
             break;
         }
-        usage += std::wstring(2 + kColumn, L' ');
         start = end + 1;
     }
 }
@@ -177,10 +178,10 @@ std::wstring UsageText() {
         usage += (&s == kSwitches ? L"" : L" | ") + Syntax(s);
     }
     usage += L"]\r\n\r\n";
-    AppendRow(usage, L"(none)", L"opens the window");
+    AppendEntry(usage, L"(none)", L"opens the window");
     for (const Switch& s : kSwitches) {
-        AppendRow(usage, s.alias.empty() ? Syntax(s) : Syntax(s) + L", /" + std::wstring(s.alias),
-                  s.help);
+        AppendEntry(usage, s.alias.empty() ? Syntax(s) : Syntax(s) + L", /" + std::wstring(s.alias),
+                    s.help);
     }
     usage +=
         L"\r\n"
@@ -188,12 +189,12 @@ std::wstring UsageText() {
         L"switch the program shows no window.\r\n"
         L"\r\n"
         L"Exit codes:\r\n"
-        L"  0  done\r\n"
-        L"  1  the command line is wrong\r\n"
-        L"  2  the registry refused the write, or a title could not be read\r\n"
-        L"  3  an unexpected error\r\n"
-        L"  4  a title cannot be stored, or was read with characters lost: it holds\r\n"
-        L"     a NUL, a lone surrogate, or characters the system's code page lacks\r\n"
-        L"  5  the output could not be written\r\n";
+        L"  0\tdone\r\n"
+        L"  1\tthe command line is wrong\r\n"
+        L"  2\tthe registry refused the write, or a title could not be read\r\n"
+        L"  3\tan unexpected error\r\n"
+        L"  4\ta title cannot be stored, or was read with characters lost: it holds\r\n"
+        L"\ta NUL, a lone surrogate, or characters the system's code page lacks\r\n"
+        L"  5\tthe output could not be written\r\n";
     return usage;
 }

@@ -40,11 +40,12 @@ int CheckRead(CommandOutput& output, const SystemErrorTexts& errors, const ReadR
                        title + L"holds characters that this system's code page cannot store.");
             return exit_code::kNotStorable;
         case ReadOutcome::kFailed:
-        case ReadOutcome::kNoMemory:
             PrintError(output, title + L"could not be read: " + errors.SystemErrorText(read.error));
+            return exit_code::kRegistryError;
+        case ReadOutcome::kNoMemory:
             // Memory running out is no refusal of the registry's.
-            return read.outcome == ReadOutcome::kFailed ? exit_code::kRegistryError
-                                                        : exit_code::kUnexpected;
+            PrintError(output, title + L"could not be read: " + errors.SystemErrorText(read.error));
+            return exit_code::kUnexpected;
     }
     return exit_code::kUnexpected;
 }
@@ -108,4 +109,8 @@ int RunCommand(const Command& command, Registry registry, const SystemErrorTexts
             break;
     }
     return exit_code::kUnexpected;
+}
+
+bool HelpGoesInABox(bool hasOutput, std::uint32_t session, std::uint32_t windowStationFlags) {
+    return !hasOutput && session != 0 && (windowStationFlags & kWindowStationVisible) != 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace {
@@ -20,7 +21,7 @@ Win32Error LastError() {
 Win32Error WriteConsoleText(HANDLE console, std::wstring_view text) {
     constexpr std::size_t kPiece = 8192;
     while (!text.empty()) {
-        const auto piece = static_cast<DWORD>(std::min(text.size(), kPiece));
+        const auto piece = static_cast<DWORD>(WholeCharactersUpTo(text, kPiece));
         DWORD written = 0;
         if (!WriteConsoleW(console, text.data(), piece, &written, nullptr)) {
             return LastError();
@@ -33,25 +34,38 @@ Win32Error WriteConsoleText(HANDLE console, std::wstring_view text) {
     return ERROR_SUCCESS;
 }
 
-std::string ToUtf8(std::wstring_view text) {
+// A stored title may be as long as the registry lets a value be; a text
+// that one conversion cannot take whole is not written cut short.
+std::optional<std::string> ToUtf8(std::wstring_view text) {
     if (text.empty()) {
-        return {};
+        return std::string();
     }
-    // A command line holds at most 32767 characters, far below this bound.
-    const int length =
-        static_cast<int>(std::min<std::size_t>(text.size(), std::numeric_limits<int>::max() / 4));
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 4)) {
+        SetLastError(ERROR_ARITHMETIC_OVERFLOW);
+        return std::nullopt;
+    }
+    const int length = static_cast<int>(text.size());
     const int needed =
         WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(std::max(needed, 0)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), needed, nullptr, nullptr);
+    if (needed <= 0) {
+        return std::nullopt;
+    }
+    std::string utf8(static_cast<std::size_t>(needed), '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), needed, nullptr,
+                            nullptr) != needed) {
+        return std::nullopt;
+    }
     return utf8;
 }
 
 // A file or pipe takes UTF-8. A full disk, a reader that has gone, or a
 // handle not open for writing ends the writing with the system's reason.
 Win32Error WriteFileText(HANDLE file, std::wstring_view text) {
-    const std::string utf8 = ToUtf8(text);
-    std::string_view rest = utf8;
+    const std::optional<std::string> utf8 = ToUtf8(text);
+    if (!utf8) {
+        return LastError();
+    }
+    std::string_view rest = *utf8;
     while (!rest.empty()) {
         DWORD written = 0;
         const auto piece = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 20));
@@ -66,21 +80,37 @@ Win32Error WriteFileText(HANDLE file, std::wstring_view text) {
     return ERROR_SUCCESS;
 }
 
-bool IsHandle(HANDLE handle) {
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+// A standard handle worth writing to: as the C runtime decides, one that
+// is a file, a character device (a console, NUL) or a pipe. A launcher may
+// pass handles that are not valid in this process (STARTF_USESTDHANDLES
+// without inheriting them), which are none of these.
+bool IsStream(HANDLE handle) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const DWORD type = GetFileType(handle);
+    return type == FILE_TYPE_DISK || type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
 }
 
 }  // namespace
 
-bool StdStreams::HasOutput() {
-    return IsHandle(GetStdHandle(STD_OUTPUT_HANDLE)) || ParentConsole() != nullptr;
+std::size_t WholeCharactersUpTo(std::wstring_view text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return text.size();
+    }
+    const wchar_t last = text[limit - 1];
+    return last >= 0xD800 && last <= 0xDBFF ? limit - 1 : limit;
+}
+
+bool StdStreams::AttachOutput() {
+    return IsStream(GetStdHandle(STD_OUTPUT_HANDLE)) || ParentConsole() != nullptr;
 }
 
 Win32Error StdStreams::Write(DWORD stream, std::wstring_view text) {
     // A program started with no standard handles (from a cmd prompt, which
     // gives a window program none) writes to the console it borrows.
     const HANDLE handle = GetStdHandle(stream);
-    if (IsHandle(handle)) {
+    if (IsStream(handle)) {
         return IsConsole(handle) ? WriteConsoleText(handle, text) : WriteFileText(handle, text);
     }
     if (const HANDLE console = ParentConsole(); console != nullptr) {
@@ -95,8 +125,9 @@ Win32Error StdStreams::Write(DWORD stream, std::wstring_view text) {
 HANDLE StdStreams::ParentConsole() {
     if (!attachTried_) {
         attachTried_ = true;
-        // Access denied means a console is attached already: Wine gives a
-        // window program its parent's, where Windows gives it none.
+        // Access denied means that the process has a console already
+        // (documented of AttachConsole): Wine gives a window program its
+        // parent's, and Windows may give one that a launcher asked for.
         if (AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED) {
             console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <string_view>
+
 #include "cli/command_runner.h"
 #include "common/win_handles.h"
 
@@ -13,9 +16,10 @@ public:
     Win32Error Out(std::wstring_view text) override { return Write(STD_OUTPUT_HANDLE, text); }
     void Err(std::wstring_view text) override { static_cast<void>(Write(STD_ERROR_HANDLE, text)); }
 
-    // Whether standard output goes anywhere: a handle of its own, or the
-    // console of the process that started the program.
-    bool HasOutput();
+    // Whether standard output goes anywhere: to a handle of its own, or,
+    // attaching to it now, to the console of the process that started the
+    // program.
+    bool AttachOutput();
 
 private:
     Win32Error Write(DWORD stream, std::wstring_view text);
@@ -24,3 +28,7 @@ private:
     bool attachTried_ = false;
     UniqueFileHandle console_;
 };
+
+// How many units of `text`, at most `limit` (which is at least 2), end on a
+// whole character: a surrogate pair is never split.
+std::size_t WholeCharactersUpTo(std::wstring_view text, std::size_t limit);

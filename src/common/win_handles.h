@@ -1,8 +1,10 @@
-// Owners for Windows handles, one type each, for the program and its tests.
+// Owners for the Windows handles the program holds, one type each; the
+// tests add their own in tests/support/test_handles.h.
 #pragma once
 
 #include <windows.h>
 
+#include <cassert>
 #include <utility>
 
 // One owner for every kind of handle. Traits names the handle's type, the
@@ -27,15 +29,17 @@ public:
     Handle get() const noexcept { return handle_; }
     explicit operator bool() const noexcept { return Traits::IsHandle(handle_); }
     [[nodiscard]] Handle release() noexcept { return std::exchange(handle_, Traits::None()); }
-    // Closes the handle held, unless it is the one given: an owner reset to
-    // its own handle keeps it open.
+    // Closes the handle held and takes `handle`. The last error outlives the
+    // close, so that GetLastError after owner.reset(CreateXxx(...)) is the
+    // create's. A reset to the handle held is the caller's bug: debug builds
+    // stop on it, and release builds keep the handle open.
     void reset(Handle handle = Traits::None()) noexcept {
-        if (handle == handle_) {
-            return;
-        }
+        assert(!Traits::IsHandle(handle) || handle != handle_);
         const Handle old = std::exchange(handle_, handle);
-        if (Traits::IsHandle(old)) {
+        if (Traits::IsHandle(old) && old != handle) {
+            const DWORD error = GetLastError();
             Traits::Close(old);
+            SetLastError(error);
         }
     }
 
@@ -58,20 +62,11 @@ struct CloseGdiObject {
 struct DestroyIconHandle {
     void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
 };
-struct CloseKernelHandle {
-    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-};
 struct FreeLocalMemory {
     void operator()(HLOCAL memory) const noexcept { LocalFree(memory); }
 };
 struct DestroyWindowHandle {
     void operator()(HWND window) const noexcept { DestroyWindow(window); }
-};
-struct CloseKey {
-    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
-};
-struct DeleteMemoryDc {
-    void operator()(HDC dc) const noexcept { DeleteDC(dc); }
 };
 
 // A file, pipe or console handle: CreateFile reports failure as
@@ -87,15 +82,10 @@ struct FileHandleTraits {
 
 using UniqueFont = UniqueHandle<NullIsNone<HFONT, CloseGdiObject>>;
 using UniquePen = UniqueHandle<NullIsNone<HPEN, CloseGdiObject>>;
-using UniqueBitmap = UniqueHandle<NullIsNone<HBITMAP, CloseGdiObject>>;
 using UniqueIcon = UniqueHandle<NullIsNone<HICON, DestroyIconHandle>>;
 // A window that its owner destroys; a window that the system destroys
 // first (a window procedure's object at WM_NCDESTROY) is released instead.
 using UniqueWindow = UniqueHandle<NullIsNone<HWND, DestroyWindowHandle>>;
-// Process, thread and other handles whose failure value is null.
-using UniqueKernelHandle = UniqueHandle<NullIsNone<HANDLE, CloseKernelHandle>>;
-using UniqueKey = UniqueHandle<NullIsNone<HKEY, CloseKey>>;
-using UniqueMemoryDc = UniqueHandle<NullIsNone<HDC, DeleteMemoryDc>>;
 // Memory from LocalAlloc, or from a function that allocates with it
 // (FormatMessage, ConvertStringSecurityDescriptorToSecurityDescriptor).
 using UniqueLocalMemory = UniqueHandle<NullIsNone<HLOCAL, FreeLocalMemory>>;
@@ -120,25 +110,6 @@ public:
 private:
     HWND window_;
     PAINTSTRUCT paint_{};
-    HDC dc_;
-};
-
-// A window's device context (the screen's for none), from GetDC to ReleaseDC.
-class WindowDcScope {
-public:
-    explicit WindowDcScope(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDcScope() {
-        if (dc_ != nullptr) {
-            ReleaseDC(window_, dc_);
-        }
-    }
-    WindowDcScope(const WindowDcScope&) = delete;
-    WindowDcScope& operator=(const WindowDcScope&) = delete;
-
-    HDC Dc() const { return dc_; }
-
-private:
-    HWND window_;
     HDC dc_;
 };
 

@@ -37,8 +37,9 @@ bool FitsInInt(std::size_t size) {
 // the registry holds: the copy read back from the code page must be that
 // text, unit for unit. Gives kSuccess, kNoUnicodeTranslation, or why the
 // stored text could not be read.
-Win32Error CheckNothingLost(const AnsiCodec& codec, HKEY key, const char* valueName,
-                            const std::uint8_t* copy, DWORD copyBytes) {
+Win32Error CheckNothingLost(HKEY key, const char* valueName, const std::uint8_t* copy,
+                            DWORD copyBytes) {
+    const WinAnsiCodec codec;
     const auto name = codec.FromAnsi(valueName != nullptr ? valueName : "");
     const auto read = codec.FromAnsi({reinterpret_cast<const char*>(copy), copyBytes});
     if (!name || !read) {
@@ -88,10 +89,9 @@ Win32Error WinRegistryApi::RegQueryValueExA(RegKey key, const char* valueName,
     if (status == ERROR_SUCCESS) {
         // A copy that lost characters is still a copy; a check that could
         // not be made is a failed query.
-        const Win32Error check =
-            data != nullptr && gotType == REG_SZ
-                ? CheckNothingLost(codec_, ToHkey(key), valueName, data, gotCount)
-                : win32_error::kSuccess;
+        const Win32Error check = data != nullptr && gotType == REG_SZ
+                                     ? CheckNothingLost(ToHkey(key), valueName, data, gotCount)
+                                     : win32_error::kSuccess;
         if (check == win32_error::kSuccess || check == win32_error::kNoUnicodeTranslation) {
             type = gotType;
             byteCount = gotCount;
@@ -166,6 +166,6 @@ std::optional<std::wstring> WinAnsiCodec::FromAnsi(std::string_view ansi) const 
 
 Registry SystemRegistry() {
     static const WinAnsiCodec codec;
-    static WinRegistryApi api(codec);
+    static WinRegistryApi api;
     return {api, codec};
 }

@@ -1,5 +1,6 @@
 // The real registry: advapi32's ANSI functions and the process's ANSI code
-// page. Windows only.
+// page, which a query also reads its copy back with to tell whether it lost
+// characters. Windows only.
 #pragma once
 
 #include "store/registry_api.h"
@@ -12,10 +13,6 @@ public:
 
 class WinRegistryApi final : public RegistryApi {
 public:
-    // `codec` reads a query's ANSI copy back to tell whether it lost
-    // characters: the codec the store converts with, so that both agree.
-    explicit WinRegistryApi(const AnsiCodec& codec) : codec_(codec) {}
-
     Win32Error RegOpenKeyA(RegRoot root, const char* keyPath, RegKey& key) override;
     Win32Error RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t reserved,
                                 std::uint32_t& type, std::uint8_t* data,
@@ -25,9 +22,6 @@ public:
                               std::uint32_t type, const std::uint8_t* data,
                               std::uint32_t byteCount) override;
     Win32Error RegCloseKey(RegKey key) override;
-
-private:
-    const AnsiCodec& codec_;
 };
 
 // The process's registry and code page.

@@ -1,7 +1,5 @@
 #include "window/dpi_layout.h"
 
-#include <cwchar>
-
 #include "window/layout.h"
 
 int TwipsToPixels(int twips, UINT dpi) {
@@ -45,18 +43,4 @@ void FitFrameToClient(HWND window, UINT dpi) {
                      frame.bottom - frame.top - client.bottom + height,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-}
-
-SettingEffect EffectOfSettingChange(WPARAM action, LPARAM area) {
-    if (action == SPI_SETHIGHCONTRAST) {
-        return SettingEffect::kColours;
-    }
-    // Changed text sizes come as SPI_SETNONCLIENTMETRICS or, from the
-    // settings pages, as the "WindowMetrics" area alone.
-    const auto* name = reinterpret_cast<const wchar_t*>(area);
-    if (action == SPI_SETNONCLIENTMETRICS ||
-        (name != nullptr && std::wcscmp(name, L"WindowMetrics") == 0)) {
-        return SettingEffect::kLayout;
-    }
-    return SettingEffect::kNone;
 }

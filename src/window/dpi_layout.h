@@ -20,12 +20,3 @@ void PlaceControls(HWND window, UINT dpi);
 // Makes the client area exactly the layout's at `dpi`, whatever the frame
 // around it measures: Wine keeps its frame at the system's DPI.
 void FitFrameToClient(HWND window, UINT dpi);
-
-// What a WM_SETTINGCHANGE broadcast asks of the window: the system sends one
-// for every setting of any program, and only a few touch this window.
-enum class SettingEffect {
-    kNone,
-    kColours,  // high contrast: the texts' colours
-    kLayout,   // the window metrics: the message font, and with it the layout
-};
-SettingEffect EffectOfSettingChange(WPARAM action, LPARAM area);

@@ -47,8 +47,10 @@ void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& e
     }
     if (!failure.empty()) {
         form.ShowMessage(failure, std::wstring(kFailureCaption), FormView::Icon::kError);
-        form.Show();
+        // Chosen while hidden, so that Text1 is the first focus the window
+        // takes as it shows: a screen reader announces nothing before it.
         form.FocusText1();
+        form.Show();
         return;
     }
     form.ShowMessage(ConfirmationText(form.Text1Text()), std::wstring(kConfirmationCaption),

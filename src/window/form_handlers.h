@@ -20,7 +20,8 @@ public:
     virtual std::wstring Text1Text() const = 0;
     virtual void Hide() = 0;
     virtual void Show() = 0;
-    // Puts the focus in Text1 with all of its text selected.
+    // Puts the focus in Text1 with all of its text selected; while the
+    // window is hidden, Text1 takes the focus as the window shows.
     virtual void FocusText1() = 0;
     virtual void Unload() = 0;
     // A modal message box with one OK button; returns when it is closed.

@@ -408,8 +408,11 @@ std::wstring frmTitleConfig::Text1Text() const {
 void frmTitleConfig::FocusText1() {
     const HWND edit = Control(layout::kText1);
     lastFocus_ = edit;
-    SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
+    // A hidden window's control takes the focus when the window activates.
+    if (IsWindowVisible(Window())) {
+        SetFocus(edit);
+    }
 }
 
 void frmTitleConfig::Hide() {

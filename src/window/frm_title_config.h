@@ -9,9 +9,9 @@
 #include "common/system_error_texts.h"
 #include "common/win_handles.h"
 #include "store/registry_api.h"
-#include "window/dpi_layout.h"
 #include "window/form_handlers.h"
 #include "window/layout.h"
+#include "window/setting_change.h"
 
 // Tells the user of an error that no handler caught.
 void ShowUnhandledError(HWND owner, const char* what) noexcept;

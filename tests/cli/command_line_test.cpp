@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <fstream>
+#include <new>
 #include <set>
 #include <sstream>
 
@@ -83,9 +84,9 @@ UsageNames NamesInUsage() {
         const std::string line(wide.begin(), wide.end());
         exitCodes = exitCodes || line.rfind("Exit codes:", 0) == 0;
         if (line.rfind("  /", 0) == 0) {
-            names.switches.insert(line.substr(2, line.find_first_of(" ,", 2) - 2));
+            names.switches.insert(line.substr(2, line.find_first_of(" ,\r", 2) - 2));
         } else if (exitCodes && line.size() > 3 &&
-                   std::isdigit(static_cast<unsigned char>(line[2])) && line[3] == ' ') {
+                   std::isdigit(static_cast<unsigned char>(line[2])) && line[3] == '\t') {
             names.codes.insert(line.substr(2, 1));
         }
     }
@@ -192,6 +193,33 @@ TEST(RunCommand, RunningOutOfMemoryExitsAsUnexpected) {
                   exit_code::kUnexpected);
         EXPECT_EQ(output.out, L"");
         EXPECT_NE(output.err.find(L"system text for 14"), std::wstring::npos) << output.err.size();
+    }
+}
+
+// An error that escapes a command exits as unexpected, said in one line.
+TEST(GuardedExitCode, GivesTheWorksCodeOrUnexpectedWhenItThrows) {
+    RecordingOutput output;
+    EXPECT_EQ(GuardedExitCode(output, [] { return exit_code::kUsage; }), exit_code::kUsage);
+    EXPECT_EQ(GuardedExitCode(output, []() -> int { throw std::bad_alloc(); }),
+              exit_code::kUnexpected);
+    EXPECT_EQ(output.err, L"An error occurred that the program did not expect.\r\n");
+}
+
+// Help comes in a box only where it has nowhere to go and a person sees it.
+TEST(HelpGoesInABox, OnlyWithoutOutputOutsideSessionZeroOnAShownWindowStation) {
+    struct Case {
+        bool hasOutput;
+        std::uint32_t session;
+        std::uint32_t flags;
+        bool box;
+    };
+    const Case cases[] = {{false, 1, kWindowStationVisible, true},
+                          {true, 1, kWindowStationVisible, false},
+                          {false, 0, kWindowStationVisible, false},
+                          {false, 1, 0, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(HelpGoesInABox(c.hasOutput, c.session, c.flags), c.box)
+            << c.hasOutput << " " << c.session << " " << c.flags;
     }
 }
 

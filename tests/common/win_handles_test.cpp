@@ -1,31 +1,49 @@
-// The handle owners: what none is, and a reset to the handle held.
+// The owner of every handle: what it closes, when, and what it leaves of the
+// last error.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <vector>
 
 #include "common/win_handles.h"
 
 namespace {
 
-bool IsOpen(HANDLE handle) {
-    DWORD flags = 0;
-    return GetHandleInformation(handle, &flags) != FALSE;
+// Handles that are numbers, each close recorded, and failing as a close of
+// a stale handle does: with a last error of its own.
+std::vector<int> closed;
+
+struct FakeTraits {
+    using Handle = int;
+    static Handle None() noexcept { return 0; }
+    static bool IsHandle(Handle handle) noexcept { return handle != 0; }
+    static void Close(Handle handle) noexcept {
+        closed.push_back(handle);
+        SetLastError(ERROR_INVALID_HANDLE);
+    }
+};
+using FakeOwner = UniqueHandle<FakeTraits>;
+
+TEST(UniqueHandle, ClosesWhatItHeldOnMoveResetAndEndAndKeepsTheLastError) {
+    closed.clear();
+    {
+        FakeOwner owner(1);
+        FakeOwner other(2);
+        owner = std::move(other);
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        owner.reset(3);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    }
+    EXPECT_EQ(closed, (std::vector<int>{1, 2, 3}));
 }
 
-TEST(UniqueHandle, ResetToItsOwnHandleKeepsItOpen) {
-    UniqueKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ASSERT_TRUE(event);
-    const HANDLE raw = event.get();
-    event.reset(raw);
-    EXPECT_TRUE(IsOpen(raw));
-    event.reset();
-    EXPECT_FALSE(IsOpen(raw));
-}
-
-// CreateFile fails with INVALID_HANDLE_VALUE, which is no handle to close.
-TEST(UniqueHandle, AFileOwnerTakesInvalidHandleValueForNone) {
-    EXPECT_FALSE(UniqueFileHandle(INVALID_HANDLE_VALUE));
-    EXPECT_FALSE(UniqueFileHandle());
+TEST(UniqueHandle, AResetToTheHandleHeldStopsDebugBuildsAndClosesNothing) {
+    closed.clear();
+    FakeOwner owner(1);
+    EXPECT_DEBUG_DEATH(owner.reset(1), "");
+    EXPECT_TRUE(closed.empty());
+    static_cast<void>(owner.release());
 }
 
 }  // namespace

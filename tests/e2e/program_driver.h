@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/win_handles.h"
+#include "support/test_handles.h"
 
 // Whether this process runs under Wine.
 bool UnderWine();

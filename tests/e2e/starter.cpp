@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/win_handles.h"
+#include "support/test_handles.h"
 
 namespace {
 

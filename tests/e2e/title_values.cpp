@@ -4,7 +4,7 @@
 
 #include <sddl.h>
 
-#include "common/win_handles.h"
+#include "support/test_handles.h"
 #include "support/win_keys.h"
 
 namespace {

@@ -19,9 +19,9 @@
 
 #include <sddl.h>
 
-#include "common/win_handles.h"
 #include "store/win_registry.h"
 #include "support/scratch_registry.h"
+#include "support/test_handles.h"
 #include "support/win_keys.h"
 #endif
 
@@ -106,8 +106,8 @@ private:
 
     ScratchRegistryRoots roots_;
     std::vector<std::pair<RegRoot, std::string>> denied_;
+    WinRegistryApi api_;
     WinAnsiCodec codec_;
-    WinRegistryApi api_{codec_};
 };
 #endif
 

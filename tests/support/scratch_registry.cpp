@@ -5,7 +5,7 @@
 #include <atomic>
 #include <vector>
 
-#include "common/win_handles.h"
+#include "support/test_handles.h"
 #include "support/win_keys.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "common/win_handles.h"
+#include "support/test_handles.h"
 
 // The key, opened; empty when it cannot be opened.
 inline UniqueKey OpenKey(HKEY root, const std::wstring& path, REGSAM access = KEY_READ) {

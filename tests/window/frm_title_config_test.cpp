@@ -1,5 +1,5 @@
 // The window as the system runs it, in this process: what it leaves in the
-// thread's queue, and which setting changes it acts on.
+// thread's queue.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,7 +9,6 @@
 
 #include "support/fake_system_errors.h"
 #include "support/memory_registry.h"
-#include "window/dpi_layout.h"
 #include "window/frm_title_config.h"
 
 namespace {
@@ -55,29 +54,6 @@ TEST(FrmTitleConfig, AWindowDestroyedBeforeItShowsLeavesNoQuitBehind) {
     EXPECT_TRUE(BoxWaitsForItsClick());
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
-
-struct SettingCase {
-    WPARAM action;
-    const wchar_t* area;
-    SettingEffect effect;
-};
-
-TEST(EffectOfSettingChange, ActsOnlyOnWindowMetricsAndHighContrast) {
-    const SettingCase cases[] = {
-        {SPI_SETNONCLIENTMETRICS, L"WindowMetrics", SettingEffect::kLayout},
-        {0, L"WindowMetrics", SettingEffect::kLayout},
-        {SPI_SETHIGHCONTRAST, nullptr, SettingEffect::kColours},
-        {0, L"Environment", SettingEffect::kNone},
-        {0, L"ImmersiveColorSet", SettingEffect::kNone},
-        {SPI_SETWORKAREA, nullptr, SettingEffect::kNone},
-        {SPI_SETDESKWALLPAPER, L"Control Panel\\Desktop", SettingEffect::kNone},
-        {0, nullptr, SettingEffect::kNone},
-    };
-    for (const SettingCase& c : cases) {
-        EXPECT_EQ(EffectOfSettingChange(c.action, reinterpret_cast<LPARAM>(c.area)), c.effect)
-            << "action " << c.action;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "common/system_error_text.h"
+#include "common/win_system_error_texts.h"
 
 #include <windows.h>
 
@@ -17,7 +17,7 @@ static_assert(win32_error::kNoUnicodeTranslation == ERROR_NO_UNICODE_TRANSLATION
 static_assert(win32_error::kInternalError == ERROR_INTERNAL_ERROR);
 static_assert(sizeof(Win32Error) == sizeof(DWORD) && static_cast<Win32Error>(-1) > 0);
 
-std::wstring DescribeSystemError(Win32Error code) {
+std::wstring WinSystemErrorTexts::SystemErrorText(Win32Error code) const {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
