@@ -1,3 +1,6 @@
+# shellcheck shell=sh
+# shellcheck disable=SC2154 # version and the installers' codes: release_build
+# sets them, from the build's release.env.
 # The steps of a release, shared by scripts/package.sh, which makes one, and
 # scripts/verify-release.sh, which makes it again to compare. Sourced from
 # the top of the checkout, with SOURCE_DATE_EPOCH set; every function stops
@@ -30,10 +33,11 @@ release_files() {
 release_zip() {
     zip_file=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
     (
-        cd "$2"
-        # shellcheck disable=SC2086
+        cd "$2" || exit
+        # shellcheck disable=SC2086 # a list of names without blanks
         chmod 644 $packed_files
         chmod 755 ietitlebar.exe
+        # shellcheck disable=SC2086
         touch -d "@$SOURCE_DATE_EPOCH" $packed_files
         rm -f "$zip_file"
         # shellcheck disable=SC2086
@@ -54,14 +58,18 @@ release_msi() {
     cmake -DOUTPUT="$1.wixl" -DVERSION="$version" -DSCOPE="$3" -DPROGRAM="$2/ietitlebar.exe" \
         -DLICENSE="$2/LICENSE.txt" -DREADME="$2/README.txt" -DNOTICES="$2/THIRD-PARTY-NOTICES.txt" \
         -P cmake/make-msi.cmake
-    layout=$(mktemp -d)
-    openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=layout -days 1 \
-        -keyout "$layout/key.pem" -out "$layout/cert.pem" >/dev/null 2>&1
-    osslsigncode sign -certs "$layout/cert.pem" -key "$layout/key.pem" -h sha256 \
-        -in "$1.wixl" -out "$layout/signed.msi" >/dev/null
-    rm -f "$1"
-    osslsigncode remove-signature -in "$layout/signed.msi" -out "$1" >/dev/null
-    rm -rf "$layout" "$1.wixl"
+    # The throwaway key goes with its folder however the subshell ends.
+    (
+        layout=$(mktemp -d)
+        trap 'rm -rf "$layout" "$1.wixl"' EXIT
+        trap 'exit 1' HUP INT TERM
+        openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=layout -days 1 \
+            -keyout "$layout/key.pem" -out "$layout/cert.pem" >/dev/null 2>&1
+        osslsigncode sign -certs "$layout/cert.pem" -key "$layout/key.pem" -h sha256 \
+            -in "$1.wixl" -out "$layout/signed.msi" >/dev/null
+        rm -f "$1"
+        osslsigncode remove-signature -in "$layout/signed.msi" -out "$1" >/dev/null
+    )
 }
 
 # The bill of materials in the folder $1 for its zip and MSIs, of the

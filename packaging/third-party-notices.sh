@@ -11,9 +11,10 @@
 #                                              maker|files
 #   third-party-notices.sh notices MAP OUT     THIRD-PARTY-NOTICES.txt (CR LF)
 #
-# A toolchain upgrade changes the versions and texts with it. A linked file
-# that no row of third-party.txt names is left out and said so on the error
-# stream.
+# A toolchain upgrade changes the versions and texts with it. Every failure
+# exits non-zero and leaves OUT as it was: a linked file that no row of
+# third-party.txt names, one that no Debian package owns, a component
+# without its copyright file.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 table=$here/third-party.txt
@@ -44,26 +45,33 @@ rows() {
 # link took from.
 components() {
     linked >"$work/linked"
-    dpkg -S $(cat "$work/linked") 2>/dev/null | sed 's/^\([^:]*\): /\1 /' >"$work/owners" || true
-    rows | while IFS='|' read -r name package patterns licence maker parts; do
+    [ -s "$work/linked" ] || fail "the link map '$map' names no file of the toolchain"
+    # shellcheck disable=SC2046 # one argument a path; none holds a blank
+    dpkg -S $(cat "$work/linked") >"$work/dpkg" 2>"$work/dpkg.err" ||
+        fail "no Debian package owns some linked files: $(cat "$work/dpkg.err")"
+    sed 's/^\([^:]*\): /\1 /' "$work/dpkg" >"$work/owners"
+    rows >"$work/rows"
+    while IFS='|' read -r name package patterns licence maker parts; do
         files=""
         while read -r owner path; do
             [ "$owner" = "$package" ] || continue
             base=$(basename "$path")
             for pattern in $patterns; do
-                # shellcheck disable=SC2254
+                # shellcheck disable=SC2254 # the row's patterns are globs
                 case $base in $pattern) files="$files $base" && break ;; esac
             done
         done <"$work/owners"
         [ -n "$files" ] || continue
-        version=$(dpkg-query -W -f='${Version}|${Architecture}' "$package")
+        version=$(dpkg-query -W -f='${Version}|${Architecture}' "$package") ||
+            fail "dpkg-query knows no package $package"
         echo "$name|$package|$version|$licence|$maker|${files# }"
-    done
+    done <"$work/rows"
 }
 
 # Every linked file that no component took.
 unnamed() {
-    components | cut -d '|' -f 7 | tr ' ' '\n' | sort -u >"$work/named"
+    components >"$work/components"
+    cut -d '|' -f 7 "$work/components" | tr ' ' '\n' | sort -u >"$work/named"
     while read -r path; do
         grep -qx "$(basename "$path")" "$work/named" || echo "$path"
     done <"$work/linked"
@@ -73,7 +81,8 @@ unnamed() {
 copyright_parts() {
     file=/usr/share/doc/$1/copyright
     [ -r "$file" ] || fail "no copyright file for $1 at $file"
-    echo "$2" | tr ';' '\n' | while read -r kind first second; do
+    echo "$2" | tr ';' '\n' >"$work/parts"
+    while read -r kind first second; do
         case $kind in
         files) dep5_files "$first" "$file" ;;
         lines) awk -v from="$first" -v to="$second" \
@@ -81,7 +90,7 @@ copyright_parts() {
         *) fail "unknown part '$kind' in $table" ;;
         esac
         echo
-    done
+    done <"$work/parts"
 }
 
 # The paragraphs of a machine-readable copyright file whose Files field
@@ -130,23 +139,27 @@ TEXT
         echo "  Linked files:   $files"
         echo "  Licence:        $licence"
         echo
-        parts=$(rows | grep -F "$name|" | head -n 1 | cut -d '|' -f 6-)
+        parts=$(grep -F "$name|" "$work/rows" | head -n 1 | cut -d '|' -f 6-)
         copyright_parts "$package" "$parts"
     done <"$work/components"
 }
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+partial=""
+trap 'rm -rf "$work" ${partial:+"$partial"}' EXIT
 case $action in
 linked) linked ;;
 components) components ;;
 notices)
     out=$3
     missing=$(unnamed)
-    [ -z "$missing" ] ||
-        echo "third-party-notices.sh: no row of $table names these linked files:" $missing >&2
-    notices | cat -s | sed 's/$/\r/' >"$out.new"
-    mv "$out.new" "$out"
+    [ -z "$missing" ] || fail "no row of $table names these linked files:" "$missing"
+    notices >"$work/notices"
+    # Beside OUT, then moved over it whole.
+    partial=$out.partial
+    cat -s "$work/notices" | sed 's/$/\r/' >"$partial"
+    mv "$partial" "$out"
+    partial=""
     ;;
 *) fail "usage: third-party-notices.sh linked|components MAP, or notices MAP OUT" ;;
 esac

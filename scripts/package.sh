@@ -15,8 +15,9 @@
 #   TITLEBAR_RELEASE_UNCOMMITTED=1  make a release from a git checkout with
 #       changes that are not committed (refused otherwise).
 #
-# A failure leaves dist/ as it was: the release is made aside and moved in
-# whole.
+# A failure leaves dist/ as it was: the release is made beside it and
+# swapped in whole. A folder that holds anything but an earlier release's
+# files is never replaced.
 set -eu
 cd "$(dirname "$0")/.."
 dist=${TITLEBAR_DIST_DIR:-dist}
@@ -26,6 +27,17 @@ fail() {
     echo "package.sh: $*" >&2
     exit 1
 }
+
+if [ -e "$dist" ] || [ -L "$dist" ]; then
+    [ -d "$dist" ] && [ ! -L "$dist" ] || fail "'$dist' is not a folder: no release made"
+    others=$(cd "$dist" && find . -mindepth 1 ! -path './ietitlebar-*-win64.zip' \
+        ! -path './ietitlebar-*-x64.msi' ! -path './ietitlebar-*-x64-machine.msi' \
+        ! -path './ietitlebar-*.spdx.json' ! -path ./SHA256SUMS ! -path ./winget \
+        ! -path './winget/Tavrelin.ietitlebar*.yaml' | head -n 5)
+    [ -z "$others" ] || fail "'$dist' holds more than an earlier release, and making one" \
+        "would replace it: no release made. Move these away, or choose another" \
+        "TITLEBAR_DIST_DIR: $(echo "$others" | tr '\n' ' ')"
+fi
 
 # A release is rebuilt from its tag to be checked: a change that is not
 # committed would make one that no tag builds.
@@ -62,9 +74,14 @@ umask 022
 . packaging/release.sh
 
 release_build "$build"
+# shellcheck disable=SC2154 # release_build sets it, from the build's release.env
 name="ietitlebar-$version"
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
+# Beside dist, so that swapping it in is a rename on one file system.
+parent=$(dirname "$dist")
+mkdir -p "$parent"
+stage=$(mktemp -d "$parent/.$(basename "$dist").new.XXXXXX")
+previous="$parent/.$(basename "$dist").old.$$"
+trap 'rm -rf "$stage" "$previous"' EXIT
 
 release_files "$build" "$stage/files"
 [ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$stage/files/ietitlebar.exe"
@@ -86,10 +103,15 @@ else
 fi
 release_winget "$stage" "$url"
 
-rm -rf "$dist"
-mkdir -p "$(dirname "$dist")"
-mv "$stage" "$dist"
+chmod 755 "$stage"
+if [ -e "$dist" ]; then
+    mv "$dist" "$previous"
+fi
+if ! mv "$stage" "$dist"; then
+    [ ! -e "$previous" ] || mv "$previous" "$dist"
+    fail "the release could not be moved into '$dist', which is as it was"
+fi
+rm -rf "$previous"
 trap - EXIT
-chmod 755 "$dist"
 echo "Release $version in $dist, time stamp $SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH")):"
 (cd "$dist" && ls -l "$name-win64.zip" "$(user_msi)" "$(machine_msi)" "$name.spdx.json" && cat SHA256SUMS)

@@ -47,6 +47,7 @@ umask 022
 . packaging/release.sh
 
 work=$(mktemp -d)
+# shellcheck disable=SC2154 # status is the trap's own
 trap 'status=$?
     rm -rf "$work"
     if [ -z "$finished" ] && [ "$status" -ne 0 ]; then

@@ -20,6 +20,9 @@
 #                                         fields, hashes and components
 #   release_checks.sh notices BUILD       the notices name every file that
 #                                         the link took from the toolchain
+#   release_checks.sh writers BUILD       the notices and the bill of
+#                                         materials stop, writing nothing, on
+#                                         a planted fault
 set -eu
 check=$1
 dist=$2
@@ -87,14 +90,14 @@ FAULTS
     msiextract -C "$work/packed" "$(msi)" >/dev/null
     msiextract -C "$work/machine" "$(machine_msi)" >/dev/null
     unzip -q "$(zip)" ietitlebar.exe -d "$work/zipped"
-    for packed in $(find "$work/packed" "$work/machine" -name ietitlebar.exe); do
+    find "$work/packed" "$work/machine" -name ietitlebar.exe | while read -r packed; do
         cmp "$packed" "$work/zipped/ietitlebar.exe" || fail "an MSI's program is not the zip's"
     done
     [ "$(find "$work/packed" "$work/machine" -name ietitlebar.exe | wc -l)" -eq 2 ] ||
         fail "the MSIs do not hold one program each"
     # And the zip's notices, which the zip check reads for winpthreads'.
     unzip -q "$(zip)" THIRD-PARTY-NOTICES.txt -d "$work/zipped"
-    for notices in $(find "$work/packed" "$work/machine" -name THIRD-PARTY-NOTICES.txt); do
+    find "$work/packed" "$work/machine" -name THIRD-PARTY-NOTICES.txt | while read -r notices; do
         cmp "$notices" "$work/zipped/THIRD-PARTY-NOTICES.txt" || fail "an MSI's notices are not the zip's"
     done
     [ "$(find "$work/packed" "$work/machine" -name THIRD-PARTY-NOTICES.txt | wc -l)" -eq 2 ] ||
@@ -123,6 +126,7 @@ signatures)
         cp "$file" "$file.flipped"
         offset=$(($(stat -c %s "$file") / 3))
         byte=$(od -An -tu1 -j "$offset" -N 1 "$file" | tr -d ' ')
+        # shellcheck disable=SC2059 # the format is one byte's octal escape
         printf "$(printf '\\%03o' $(((byte + 1) % 256)))" |
             dd of="$file.flipped" bs=1 seek="$offset" conv=notrunc 2>/dev/null
         ! osslsigncode verify -CAfile "$certs/ca.pem" -in "$file.flipped" >/dev/null 2>&1 ||
@@ -203,6 +207,15 @@ spdx)
         all(.[]; (.versionInfo | length > 0) and (.supplier | startswith("Organization: "))
             and (.licenseDeclared | length > 0))' "$spdx" >/dev/null ||
         fail "a component lacks its version, supplier or licence"
+    jq -e '[.. | strings | select(length == 0)] | length == 0' "$spdx" >/dev/null ||
+        fail "$(basename "$spdx") has an empty value"
+    for file in "$(zip)" "$(msi)" "$(machine_msi)"; do
+        jq -e --arg name "$(basename "$file")" '(.packages[] | select(.name == "ietitlebar.exe")
+            | .SPDXID) as $program | (.packages[] | select(.packageFileName == $name) | .SPDXID)
+            as $file | any(.relationships[]; .spdxElementId == $file
+                and .relationshipType == "CONTAINS" and .relatedSpdxElement == $program)' \
+            "$spdx" >/dev/null || fail "$(basename "$file") does not contain the program"
+    done
     echo "$(basename "$spdx"): SPDX 2.3's fields, the files' hashes, $(jq '[.packages[] |
         select(.primaryPackagePurpose == "LIBRARY")] | length' "$spdx") components linked"
     ;;
@@ -219,8 +232,39 @@ notices)
     tr -d '\r' <"$build/generated/THIRD-PARTY-NOTICES.txt" |
         sed -n 's/^  Linked files: *//p' | tr ' ' '\n' | sort -u >"$work/named"
     missing=$(comm -23 "$work/linked" "$work/named")
-    [ -z "$missing" ] || fail "the notices do not name:" $missing
+    [ -z "$missing" ] || fail "the notices do not name:" "$missing"
     echo "the notices name all $(wc -l <"$work/linked") files the link took"
+    ;;
+writers)
+    # A fault planted in a copy of the writers, or in what they read: each
+    # exits non-zero and leaves no file where the release would pick it up.
+    build=$2
+    cp "$build/ietitlebar.map" "$work/unowned.map"
+    echo "LOAD /usr/lib/ietitlebar-no-package-owns-this.o" >>"$work/unowned.map"
+    while read -r fault writer file edit; do
+        rm -rf "$work/copy" "$work/out"
+        mkdir -p "$work/copy"
+        cp -R "$top/packaging" "$top/CMakeLists.txt" "$work/copy/"
+        [ "$file" = - ] || sed -i "$edit" "$work/copy/packaging/$file"
+        map=$build/ietitlebar.map
+        [ "$fault" != unowned ] || map=$work/unowned.map
+        set +e
+        case $writer in
+        notices) "$work/copy/packaging/third-party-notices.sh" notices "$map" "$work/out" ;;
+        spdx) SOURCE_DATE_EPOCH=0 "$work/copy/packaging/spdx.sh" "$work/out" 1.0.0 \
+            "$build/ietitlebar.exe" "$map" "$work/missing.msi" ;;
+        esac >"$work/$fault.log" 2>&1
+        status=$?
+        set -e
+        [ "$status" -ne 0 ] || fail "$writer with the fault '$fault' exited 0"
+        [ -z "$(find "$work" -maxdepth 1 -name 'out*')" ] || fail "$writer with '$fault' left a file"
+        echo "$fault: $writer exits $status: $(head -n 1 "$work/$fault.log")"
+    done <<'FAULTS'
+copyright notices third-party-notices.sh s|/usr/share/doc/|/nowhere/|
+unnamed notices third-party.txt /^libgcc|/d
+unowned notices - -
+installer spdx - -
+FAULTS
     ;;
 winget)
     # What the 1.12.0 schemas require of each manifest, and the constraints
@@ -235,11 +279,13 @@ winget)
             fail "$1 breaks the $2 1.12.0 schema"
     }
     check Tavrelin.ietitlebar.yaml version '.DefaultLocale == "en-US"'
+    # shellcheck disable=SC2016 # $url is yq's
     check Tavrelin.ietitlebar.locale.en-US.yaml defaultLocale '.PackageLocale == "en-US"
         and (.Publisher | length >= 2) and (.PackageName | length >= 2)
         and (.License | length >= 3) and (.ShortDescription | length >= 3)
         and all(.PublisherUrl, .PublisherSupportUrl, .PackageUrl, .LicenseUrl, .ReleaseNotesUrl;
             test($url))'
+    # shellcheck disable=SC2016
     check Tavrelin.ietitlebar.installer.yaml installer '.InstallerType == "msi"
         and (.Installers | length == 2)
         and ([.Installers[].Scope] | sort == ["machine", "user"])
@@ -257,6 +303,7 @@ winget)
         machine) file=$(machine_msi) ;;
         esac
         code=$(msiinfo export "$file" Property | sed -n 's/^ProductCode\t//p' | tr -d '\r')
+        # shellcheck disable=SC2016 # the $ names are yq's
         yq -e --arg scope "$scope" --arg sha "$(sha256sum "$file" | cut -d ' ' -f 1 | tr a-f A-F)" \
             --arg code "$code" --arg name "$(basename "$file")" '.Installers[] |
             select(.Scope == $scope) | .InstallerSha256 == $sha and .ProductCode == $code
@@ -322,10 +369,25 @@ reproducible)
         scripts/package.sh) >"$work/two.log" 2>&1 || { cat "$work/two.log"; fail "the second release failed"; }
     cmp "$one/build/windows-release/ietitlebar.exe" "$two/build/windows-release/ietitlebar.exe" ||
         fail "the programs differ"
-    for file in $(cd "$one/dist" && find . -type f | sort); do
+    files=$(cd "$one/dist" && find . -type f | sort)
+    for file in $files; do
         cmp "$one/dist/$file" "$two/dist/$file" || fail "$file differs"
     done
-    echo "two copies, the same bytes: ietitlebar.exe and $(cd "$one/dist" && find . -type f | sort | tr '\n' ' ')"
+    echo "two copies, the same bytes: ietitlebar.exe and $(echo "$files" | tr '\n' ' ')"
+
+    # A release that fails once it is under way leaves the earlier one as
+    # it was; a folder with more than a release in it is not replaced.
+    sums() { (cd "$1" && find . -type f -exec sha256sum {} + | sort); }
+    before=$(sums "$one/dist")
+    sed -i 's|"$1/$(machine_msi)"$|"$1/missing.msi"|' "$one/packaging/release.sh"
+    ! (cd "$one" && scripts/package.sh) >"$work/late.log" 2>&1 || fail "a failed release exited 0"
+    [ "$(sums "$one/dist")" = "$before" ] || fail "a failed release changed the earlier one"
+    [ -z "$(find "$one" -maxdepth 1 -name '.dist.*')" ] || fail "a failed release left its stage"
+    echo mine >"$one/dist/notes.txt"
+    ! (cd "$one" && scripts/package.sh) >"$work/other.log" 2>&1 || fail "a foreign file was replaced"
+    grep -q 'more than an earlier release' "$work/other.log" && [ -f "$one/dist/notes.txt" ] ||
+        { cat "$work/other.log"; fail "the foreign file was not kept"; }
+    echo "a failed release and a folder with another file leave dist as it was"
     rm -rf "$dist"
     ;;
 uncommitted)
@@ -336,13 +398,18 @@ uncommitted)
     git -C "$dist" init -q
     git -C "$dist" add -A
     git -C "$dist" -c user.name=test -c user.email=test@example.invalid commit -qm tree
-    echo changed >>"$dist/README.md"
-    if (cd "$dist" && scripts/package.sh) >"$work/dirty.log" 2>&1; then
-        fail "a release was made from a changed checkout"
-    fi
-    grep -q 'not committed' "$work/dirty.log" || { cat "$work/dirty.log"; fail "no clear message"; }
-    [ ! -e "$dist/dist" ] && [ ! -e "$dist/build" ] || fail "a refused release left something behind"
-    echo "a changed checkout makes no release"
+    # A changed file that git tracks, then a new one it does not.
+    for change in "README.md" "src/new.cpp"; do
+        git -C "$dist" checkout -q -- .
+        echo changed >>"$dist/$change"
+        if (cd "$dist" && scripts/package.sh) >"$work/dirty.log" 2>&1; then
+            fail "a release was made from a checkout with a changed $change"
+        fi
+        grep -q 'not committed' "$work/dirty.log" || { cat "$work/dirty.log"; fail "no clear message"; }
+        [ ! -e "$dist/dist" ] && [ ! -e "$dist/build" ] || fail "a refused release left something behind"
+        rm -f "$dist/src/new.cpp"
+    done
+    echo "a checkout with a changed or a new file makes no release"
     rm -rf "$dist"
     ;;
 archive)
