@@ -85,6 +85,82 @@ execute_process(
           -D Icon=app.ico ${wxs}
   WORKING_DIRECTORY ${work} COMMAND_ERROR_IS_FATAL ANY)
 
+# wixl writes long names alone (it ignores ShortName), which Windows
+# Installer's Filename rule (ICE03) refuses where a name is no 8.3 name:
+# each such name becomes SHORT~1.EXT|long name, from the long name alone,
+# so the same on every build.
+function(titlebar_short_name long out)
+  set(char "[^]\\\\?|><:/*\"+,;=[. ]")
+  if(long MATCHES "^${char}${char}?${char}?${char}?${char}?${char}?${char}?${char}?(\\.${char}${char}?${char}?)?$")
+    set(${out} "${long}" PARENT_SCOPE)
+    return()
+  endif()
+  string(FIND "${long}" "." dot REVERSE)
+  set(extension "")
+  set(base "${long}")
+  if(dot GREATER 0)
+    math(EXPR after "${dot} + 1")
+    string(SUBSTRING "${long}" ${after} -1 extension)
+    string(SUBSTRING "${long}" 0 ${dot} base)
+  endif()
+  foreach(part base extension)
+    string(TOUPPER "${${part}}" ${part})
+    string(REGEX REPLACE "[^A-Z0-9_~!#$%&'(){}^@`-]" "" ${part} "${${part}}")
+  endforeach()
+  string(SUBSTRING "${base}" 0 6 base)
+  string(SUBSTRING "${extension}" 0 3 extension)
+  set(short "${base}~1")
+  if(extension)
+    string(APPEND short ".${extension}")
+  endif()
+  set(${out} "${short}|${long}" PARENT_SCOPE)
+endfunction()
+
+# Table, key column and name column. A short name is unique in its table,
+# which is stricter than in its folder.
+set(queries "")
+foreach(row "File;File;FileName" "Directory;Directory;DefaultDir" "Shortcut;Shortcut;Name")
+  list(GET row 0 table)
+  list(GET row 1 key_column)
+  list(GET row 2 name_column)
+  execute_process(COMMAND ${MSIINFO} export ${output} ${table} OUTPUT_VARIABLE rows
+                  COMMAND_ERROR_IS_FATAL ANY)
+  string(REPLACE "\r" "" rows "${rows}")
+  string(REPLACE ";" "\\;" rows "${rows}")
+  string(REPLACE "\n" ";" rows "${rows}")
+  list(GET rows 0 header)
+  string(REPLACE "\t" ";" header "${header}")
+  list(FIND header ${key_column} key_at)
+  list(FIND header ${name_column} name_at)
+  list(SUBLIST rows 3 -1 rows)
+  foreach(line IN LISTS rows)
+    if(line STREQUAL "")
+      continue()
+    endif()
+    string(REPLACE "\t" ";" fields "${line}")
+    list(GET fields ${key_at} key)
+    list(GET fields ${name_at} name)
+    # "." is the parent folder itself, and SourceDir the package's root.
+    if(name STREQUAL "." OR name STREQUAL "SourceDir" OR name MATCHES "[|:]")
+      continue()
+    endif()
+    titlebar_short_name("${name}" named)
+    if(named STREQUAL name)
+      continue()
+    endif()
+    string(REGEX REPLACE "\\|.*" "" short "${named}")
+    if(DEFINED seen_${table}_${short} OR name MATCHES "'")
+      message(FATAL_ERROR "${table}: no short name for ${name} (${short} is taken, or it holds a quote)")
+    endif()
+    set(seen_${table}_${short} "${name}")
+    list(APPEND queries -q
+         "UPDATE `${table}` SET `${name_column}` = '${named}' WHERE `${key_column}` = '${key}'")
+  endforeach()
+endforeach()
+if(queries)
+  execute_process(COMMAND ${at_epoch} ${MSIBUILD} ${output} ${queries} COMMAND_ERROR_IS_FATAL ANY)
+endif()
+
 # msibuild sets the subject, author and template with the package code:
 # each is given back as wixl wrote it.
 execute_process(COMMAND ${MSIINFO} suminfo ${output} OUTPUT_VARIABLE summary

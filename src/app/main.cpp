@@ -46,7 +46,7 @@ int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
     return got < 0 ? exit_code::kUnexpected : static_cast<int>(message.wParam);
 }
 
-static_assert(kWindowStationVisible == WSF_VISIBLE);
+static_assert(kWindowStationVisible == static_cast<std::uint32_t>(WSF_VISIBLE));
 
 DWORD SessionOfThisProcess() {
     DWORD session = 0;

@@ -80,10 +80,8 @@ Win32Error WriteFileText(HANDLE file, std::wstring_view text) {
     return ERROR_SUCCESS;
 }
 
-// A standard handle worth writing to: as the C runtime decides, one that
-// is a file, a character device (a console, NUL) or a pipe. A launcher may
-// pass handles that are not valid in this process (STARTF_USESTDHANDLES
-// without inheriting them), which are none of these.
+}  // namespace
+
 bool IsStream(HANDLE handle) {
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
         return false;
@@ -91,8 +89,6 @@ bool IsStream(HANDLE handle) {
     const DWORD type = GetFileType(handle);
     return type == FILE_TYPE_DISK || type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
 }
-
-}  // namespace
 
 std::size_t WholeCharactersUpTo(std::wstring_view text, std::size_t limit) {
     if (text.size() <= limit) {

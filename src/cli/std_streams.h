@@ -29,6 +29,12 @@ private:
     UniqueFileHandle console_;
 };
 
+// Whether a standard handle is worth writing to: as the C runtime decides,
+// a file, a character device (a console, NUL) or a pipe. A launcher may pass
+// handles that are not valid in this process (STARTF_USESTDHANDLES without
+// inheriting them), or that are no stream, which are none of these.
+bool IsStream(HANDLE handle);
+
 // How many units of `text`, at most `limit` (which is at least 2), end on a
 // whole character: a surrogate pair is never split.
 std::size_t WholeCharactersUpTo(std::wstring_view text, std::size_t limit);

@@ -74,7 +74,8 @@ ReadResult ReadString(Registry registry, RegRoot root, std::wstring_view keyPath
     // It may also be too small: Windows reports a string's UTF-16 size,
     // which its UTF-8 code page can exceed (Wine reports the exact size, so
     // only the in-memory registry takes this path in tests). A query that
-    // says so tells the size it needs, and is tried again, a few times.
+    // says so is tried again, a few times, with the size it tells or, when
+    // it tells none larger, twice the size.
     constexpr int kQueries = 4;
     std::vector<std::uint8_t> buffer;
     ReadOutcome outcome = ReadOutcome::kRead;
@@ -91,10 +92,11 @@ ReadResult ReadString(Registry registry, RegRoot root, std::wstring_view keyPath
             }
             break;
         }
-        if (error != win32_error::kMoreData || copied <= size || query == kQueries) {
+        if (error != win32_error::kMoreData || query == kQueries ||
+            size > std::numeric_limits<std::uint32_t>::max() / 2) {
             return failed(error);
         }
-        size = copied;
+        size = std::max(copied, 2 * size);
     }
 
     auto text = registry.ansi.FromAnsi(

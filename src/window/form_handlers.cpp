@@ -46,10 +46,11 @@ void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& e
         failure = FailureText(result, errors);
     }
     if (!failure.empty()) {
-        form.ShowMessage(failure, std::wstring(kFailureCaption), FormView::Icon::kError);
-        // Chosen while hidden, so that Text1 is the first focus the window
-        // takes as it shows: a screen reader announces nothing before it.
+        // Chosen before the box, so that Text1 is the first focus the
+        // window takes again, whenever the system gives it back (Wine does
+        // as the box closes): a screen reader announces nothing before it.
         form.FocusText1();
+        form.ShowMessage(failure, std::wstring(kFailureCaption), FormView::Icon::kError);
         form.Show();
         return;
     }

@@ -21,7 +21,7 @@ public:
     virtual void Hide() = 0;
     virtual void Show() = 0;
     // Puts the focus in Text1 with all of its text selected; while the
-    // window is hidden, Text1 takes the focus as the window shows.
+    // window is hidden, Text1 takes the focus when the window is activated.
     virtual void FocusText1() = 0;
     virtual void Unload() = 0;
     // A modal message box with one OK button; returns when it is closed.

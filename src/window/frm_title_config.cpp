@@ -169,6 +169,11 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
         case WM_PAINT:
             OnPaint();
             return 0;
+        case WM_PRINTCLIENT:
+            // What PrintWindow and AnimateWindow ask for: the same drawing
+            // into their device context.
+            PaintLines(reinterpret_cast<HDC>(wParam));
+            return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
             return OnControlColor(message, reinterpret_cast<HDC>(wParam),
@@ -311,10 +316,12 @@ void frmTitleConfig::OnCommand(int id, int code) {
 
 void frmTitleConfig::OnPaint() {
     const PaintScope paint(Window());
-    const HDC dc = paint.Dc();
-    if (dc == nullptr) {
-        return;
+    if (paint.Dc() != nullptr) {
+        PaintLines(paint.Dc());
     }
+}
+
+void frmTitleConfig::PaintLines(HDC dc) const {
     const int width = std::max(1, MulDiv(1, static_cast<int>(dpi_), 96));
     for (const layout::Line& line : layout::kLines) {
         const UniquePen pen(CreatePen(PS_SOLID, width, GetSysColor(line.systemColor)));
@@ -409,7 +416,8 @@ void frmTitleConfig::FocusText1() {
     const HWND edit = Control(layout::kText1);
     lastFocus_ = edit;
     SendMessageW(edit, EM_SETSEL, 0, -1);
-    // A hidden window's control takes the focus when the window activates.
+    // A hidden window's control takes the focus when the window is
+    // activated (OnActivate).
     if (IsWindowVisible(Window())) {
         SetFocus(edit);
     }

@@ -58,6 +58,7 @@ private:
 
     void OnCommand(int id, int code);
     void OnPaint();
+    void PaintLines(HDC dc) const;
     LRESULT OnControlColor(UINT message, HDC dc, HWND control);
     void OnActivate(bool active);
     void OnColoursChanged();

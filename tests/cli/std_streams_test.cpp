@@ -1,4 +1,5 @@
-// The console's pieces end between whole characters.
+// What the command line writes to: only streams, in pieces that end
+// between whole characters.
 #include <gtest/gtest.h>
 
 #include "cli/std_streams.h"
@@ -11,6 +12,21 @@ TEST(WholeCharactersUpTo, NeverSplitsASurrogatePair) {
     EXPECT_EQ(WholeCharactersUpTo(pair, 4), 4u);
     EXPECT_EQ(WholeCharactersUpTo(pair, 2), 2u);
     EXPECT_EQ(WholeCharactersUpTo(L"abc", 2), 2u);
+}
+
+TEST(IsStream, TakesFilesDevicesAndPipesAndNothingElse) {
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    ASSERT_TRUE(CreatePipe(&read, &write, nullptr, 0));
+    const UniqueFileHandle pipeRead(read);
+    const UniqueFileHandle pipeWrite(write);
+    const UniqueFileHandle device(
+        CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const UniqueFileHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    EXPECT_TRUE(IsStream(pipeWrite.get()));
+    EXPECT_TRUE(IsStream(device.get()));
+    EXPECT_FALSE(IsStream(event.get()));
+    EXPECT_FALSE(IsStream(nullptr));
 }
 
 }  // namespace

@@ -67,7 +67,12 @@ std::optional<ScriptRun> RunAsScript(const std::wstring& program, const std::wst
             break;
     }
     const Redirect redirect{stdOut, err.Write()};
-    RunningProgram running(program, arguments, &redirect);
+    // No output at all means no console to borrow either: the starter runs
+    // the program as Explorer does, wherever this test runs.
+    const bool detached = where == Output::kNone;
+    RunningProgram running(detached ? StarterPath() : program,
+                           detached ? L"explorer \"" + program + L"\" " + arguments : arguments,
+                           &redirect);
     if (!running.Started()) {
         return std::nullopt;
     }
@@ -185,8 +190,17 @@ TEST_F(CommandLineE2E, HelpGoesToOutputAndABadSwitchToTheErrorStream) {
 // box, with no console and no output, comes in a box that waits for its
 // click; typed at a cmd prompt, it goes to that console; on a desktop that
 // nobody sees, it shows nothing that would wait for ever.
-TEST_F(CommandLineE2E, HelpWithNowhereToWriteComesInABox) {
-    RunningProgram starter(StarterPath(), L"explorer \"" + ProgramPath() + L"\" /?");
+// Nowhere: no standard handles, or handles that are no stream, as a careless
+// launcher may pass (Wine starts the program without such handles).
+class HelpWithNowhereToWrite : public CommandLineE2E,
+                               public testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(HelpWithNowhereToWrite, ComesInABox) {
+    if (!OnShownDesktop()) {
+        GTEST_SKIP() << kNoShownDesktop;
+    }
+    RunningProgram starter(StarterPath(),
+                           std::wstring(GetParam()) + L" \"" + ProgramPath() + L"\" /?");
     ASSERT_TRUE(starter.Started());
     const auto box = WaitForMessageBoxTitled(L"Reset Microsoft Internet Explorer Titlebar");
     ASSERT_TRUE(box.has_value()) << "no box";
@@ -196,6 +210,12 @@ TEST_F(CommandLineE2E, HelpWithNowhereToWriteComesInABox) {
     Dismiss(*box);
     EXPECT_EQ(starter.WaitForExit(), std::optional<DWORD>(0));
 }
+
+INSTANTIATE_TEST_SUITE_P(Starts, HelpWithNowhereToWrite, testing::Values(L"explorer", L"event"),
+                         [](const testing::TestParamInfo<const wchar_t*>& param) {
+                             return std::string(param.param[1] == L'x' ? "NoHandles"
+                                                                       : "EventHandles");
+                         });
 
 TEST_F(CommandLineE2E, HelpTypedAtAConsoleGoesToThatConsole) {
     Pipe console;

@@ -31,6 +31,15 @@ bool MayWriteRealRegistry() {
            value[0] == L'1';
 }
 
+bool OnShownDesktop() {
+    DWORD session = 0;
+    USEROBJECTFLAGS flags{};
+    return ProcessIdToSessionId(GetCurrentProcessId(), &session) && session != 0 &&
+           GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                     nullptr) &&
+           (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 std::wstring ProgramPath() {
     return TITLEBAR_PROGRAM;
 }
@@ -274,20 +283,19 @@ void PostKey(HWND window, UINT virtualKey) {
 }
 
 std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect) {
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
+    RECT client{};
+    GetClientRect(window, &client);
     std::vector<COLORREF> pixels;
-    if (width <= 0 || height <= 0) {
+    if (rect.left < 0 || rect.top < 0 || rect.right > client.right || rect.bottom > client.bottom ||
+        rect.left >= rect.right || rect.top >= rect.bottom) {
         return pixels;
     }
-    POINT origin{rect.left, rect.top};
-    ClientToScreen(window, &origin);
     const WindowDcScope screen(nullptr);
     const UniqueMemoryDc memory(CreateCompatibleDC(screen.Dc()));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -298,16 +306,57 @@ std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect) {
         return pixels;
     }
     const ScopedSelect select(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, width, height, screen.Dc(), origin.x, origin.y, SRCCOPY);
+    // The window's own drawing, whatever covers it on the screen. Wine's
+    // PrintWindow hands the window this process's device context, which the
+    // window's process cannot draw into; there, on a screen where no other
+    // window is shown, the screen holds the same pixels.
+    if (UnderWine()) {
+        POINT origin{0, 0};
+        ClientToScreen(window, &origin);
+        BitBlt(memory.get(), 0, 0, client.right, client.bottom, screen.Dc(), origin.x, origin.y,
+               SRCCOPY);
+    } else if (!PrintWindow(window, memory.get(), PW_CLIENTONLY)) {
+        return pixels;
+    }
     GdiFlush();
     const auto* bgrx = static_cast<const std::uint8_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        pixels.push_back(RGB(bgrx[4 * i + 2], bgrx[4 * i + 1], bgrx[4 * i]));
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            const auto at = static_cast<std::size_t>(4 * (y * client.right + x));
+            pixels.push_back(RGB(bgrx[at + 2], bgrx[at + 1], bgrx[at]));
+        }
     }
     return pixels;
 }
 
-void TypeKeys(std::initializer_list<WORD> keys) {
+namespace {
+
+// Windows lets few processes take the foreground: one whose thread shares
+// the input state of the foreground window's thread may.
+bool BringToForeground(HWND window) {
+    if (GetForegroundWindow() != window) {
+        const DWORD self = GetCurrentThreadId();
+        const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+        const bool attached =
+            foreground != 0 && foreground != self && AttachThreadInput(self, foreground, TRUE);
+        SetForegroundWindow(window);
+        if (attached) {
+            AttachThreadInput(self, foreground, FALSE);
+        }
+    }
+    return WaitFor([&] { return GetForegroundWindow() == window; }, std::chrono::seconds(2));
+}
+
+}  // namespace
+
+testing::AssertionResult TypeKeys(HWND window, std::initializer_list<WORD> keys) {
+    if (!BringToForeground(window)) {
+        const HWND foreground = GetForegroundWindow();
+        return testing::AssertionFailure()
+               << "Windows kept the foreground at a window of class '"
+               << testing::PrintToString(ClassName(foreground)) << "', not the program's: keys "
+               << "typed now would go there";
+    }
     std::vector<INPUT> inputs;
     const auto key = [](WORD virtualKey, DWORD flags) {
         INPUT input{};
@@ -323,7 +372,11 @@ void TypeKeys(std::initializer_list<WORD> keys) {
     for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
         inputs.push_back(key(*it, KEYEVENTF_KEYUP));
     }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) !=
+        inputs.size()) {
+        return testing::AssertionFailure() << "SendInput failed: error " << GetLastError();
+    }
+    return testing::AssertionSuccess();
 }
 
 std::wstring AccessibleName(HWND window) {
@@ -346,6 +399,39 @@ std::wstring AccessibleName(HWND window) {
     }
     accessible->Release();
     return text;
+}
+
+namespace {
+
+std::vector<HWND> focused;
+
+}  // namespace
+
+FocusRecorder::FocusRecorder(DWORD processId)
+    : hook_(SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocus, processId, 0,
+                            WINEVENT_OUTOFCONTEXT)) {
+    focused.clear();
+}
+
+FocusRecorder::~FocusRecorder() {
+    if (hook_ != nullptr) {
+        UnhookWinEvent(hook_);
+    }
+}
+
+const std::vector<HWND>& FocusRecorder::Focused() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+    return focused;
+}
+
+void CALLBACK FocusRecorder::OnFocus(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD,
+                                     DWORD) {
+    if (object == OBJID_CLIENT) {
+        focused.push_back(window);
+    }
 }
 
 RemoteMemory::RemoteMemory(HANDLE process, SIZE_T size)

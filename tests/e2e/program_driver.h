@@ -2,6 +2,8 @@
 // process, as a user or an accessibility tool would.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <chrono>
@@ -21,6 +23,13 @@ bool UnderWine();
 // a throwaway Windows machine whose environment sets
 // TITLEBAR_E2E_WRITES_REAL_REGISTRY=1.
 bool MayWriteRealRegistry();
+// Whether this process's windows reach a person: not in session 0, on a
+// window station that is shown. The window suites need such a desktop.
+bool OnShownDesktop();
+inline constexpr char kNoShownDesktop[] =
+    "needs a desktop a person could see: this runs in session 0 or on a window station "
+    "that is not shown";
+
 inline constexpr char kRealRegistryRefused[] =
     "the program writes the real registry: run only under Wine, or on a throwaway machine "
     "with TITLEBAR_E2E_WRITES_REAL_REGISTRY=1";
@@ -136,8 +145,8 @@ private:
     DWORD startError_ = ERROR_SUCCESS;
 };
 
-// The colours on screen in a rectangle of `window`'s client area, row by row,
-// as COLORREFs.
+// The colours that `window` draws in a rectangle of its client area, row by
+// row, as COLORREFs; none when the rectangle is not inside it.
 std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect);
 
 // Presses a button the way a click does, without waiting for what it starts.
@@ -146,14 +155,34 @@ void Press(HWND button);
 void Dismiss(const MessageBoxInfo& box);
 // Sends a key press to a window through the program's message loop.
 void PostKey(HWND window, UINT virtualKey);
-// Types keys as the keyboard does, to the window in the foreground: each
-// pressed in turn, then all released in reverse (Shift+Tab is {VK_SHIFT,
-// VK_TAB}).
-void TypeKeys(std::initializer_list<WORD> keys);
+// Types keys as the keyboard does, to `window`, which it first brings to
+// the foreground: each pressed in turn, then all released in reverse
+// (Shift+Tab is {VK_SHIFT, VK_TAB}). Fails when Windows keeps the
+// foreground elsewhere.
+testing::AssertionResult TypeKeys(HWND window, std::initializer_list<WORD> keys);
 
 // What a screen reader reads as a window's name, through the accessibility
 // interface.
 std::wstring AccessibleName(HWND window);
+
+// The windows of one process that take the keyboard focus, in turn, as a
+// screen reader hears of them (EVENT_OBJECT_FOCUS). One at a time.
+class FocusRecorder {
+public:
+    explicit FocusRecorder(DWORD processId);
+    ~FocusRecorder();
+    FocusRecorder(const FocusRecorder&) = delete;
+    FocusRecorder& operator=(const FocusRecorder&) = delete;
+
+    // Those so far; the events come through this thread's messages, which
+    // this handles.
+    const std::vector<HWND>& Focused();
+
+private:
+    static void CALLBACK OnFocus(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD,
+                                 DWORD);
+    HWINEVENTHOOK hook_;
+};
 
 // A block of memory in another process, for the messages whose lParam
 // points at data the system does not carry across processes.

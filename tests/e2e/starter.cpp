@@ -1,10 +1,16 @@
 // Starts a program the ways a test program, itself a console program with
 // standard handles, cannot:
 //
-//   starter explorer COMMAND   no console to borrow and no standard handles,
-//                              as Explorer, the Run box or a shortcut start it
-//   starter service COMMAND    the same on a window station that nobody sees,
-//                              as a service or an agent in session 0 runs it
+//   starter explorer COMMAND   no console to borrow and no standard input or
+//                              output, as Explorer, the Run box or a shortcut
+//                              start it; the standard error is this
+//                              starter's, for a test to read
+//   starter event COMMAND      the same with standard handles that are no
+//                              file, device or pipe (an event), as a careless
+//                              launcher may pass
+//   starter service COMMAND    no console and no standard handles, on a
+//                              window station that nobody sees, as a service
+//                              or an agent in session 0 runs it
 //   starter console COMMAND    from a console that this starter owns, with no
 //                              standard handles, as a person types it at a
 //                              cmd prompt; what the console then shows goes
@@ -23,10 +29,22 @@ namespace {
 
 constexpr int kNotStarted = 99;
 
-DWORD Run(std::wstring command, DWORD flags, const wchar_t* desktop = nullptr) {
+// Standard handles for the program: none, or these.
+struct Handles {
+    HANDLE in = nullptr;
+    HANDLE out = nullptr;
+    HANDLE err = nullptr;
+    bool inherited = false;
+};
+
+DWORD Run(std::wstring command, DWORD flags, const Handles& handles = {},
+          const wchar_t* desktop = nullptr) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;  // every handle null
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = handles.in;
+    startup.hStdOutput = handles.out;
+    startup.hStdError = handles.err;
     startup.lpDesktop = const_cast<wchar_t*>(desktop);
     // The program goes with this starter, should a test end it early: a
     // box left waiting must not outlive the test.
@@ -35,8 +53,8 @@ DWORD Run(std::wstring command, DWORD flags, const wchar_t* desktop = nullptr) {
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
-                        &startup, &started)) {
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, handles.inherited, flags,
+                        nullptr, nullptr, &startup, &started)) {
         return kNotStarted;
     }
     const UniqueKernelHandle process(started.hProcess);
@@ -91,7 +109,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     const std::wstring_view mode = line.substr(0, blank);
     const std::wstring command(line.substr(blank + 1));
     if (mode == L"explorer") {
-        return static_cast<int>(Run(command, DETACHED_PROCESS));
+        return static_cast<int>(Run(command, DETACHED_PROCESS,
+                                    {nullptr, nullptr, GetStdHandle(STD_ERROR_HANDLE), true}));
+    }
+    if (mode == L"event") {
+        // Windows passes a handle that is not valid in the program's
+        // process (one not inherited) as it is; Wine refuses to start the
+        // program with one. A valid handle that is no stream stands for it.
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        const UniqueKernelHandle event(CreateEventW(&inherit, TRUE, FALSE, nullptr));
+        const HANDLE none = event.get();
+        return static_cast<int>(Run(command, DETACHED_PROCESS, {none, none, none, true}));
     }
     if (mode == L"service") {
         const HWINSTA visible = GetProcessWindowStation();
@@ -105,7 +133,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
         if (desktop == nullptr) {
             return kNotStarted;
         }
-        const DWORD code = Run(command, DETACHED_PROCESS, L"StarterHidden\\Default");
+        const DWORD code = Run(command, DETACHED_PROCESS, {}, L"StarterHidden\\Default");
         CloseDesktop(desktop);
         CloseWindowStation(hidden);
         return static_cast<int>(code);

@@ -36,14 +36,16 @@ struct Scope {
     bool machine;
     const wchar_t* fileSuffix;   // after "-x64" in the package's name
     const wchar_t* displayName;  // in Apps & features
+    const wchar_t* shortcut;     // in the Start menu
     const wchar_t* productCode;
     const wchar_t* newerProductCode;
 };
 
 const Scope kScopes[] = {
-    {"PerUser", false, L"", L"ietitlebar", TITLEBAR_USER_PRODUCT_CODE,
-     TITLEBAR_USER_NEWER_PRODUCT_CODE},
-    {"PerMachine", true, L"-machine", L"ietitlebar (all users)", TITLEBAR_MACHINE_PRODUCT_CODE,
+    {"PerUser", false, L"", L"ietitlebar", L"Reset Microsoft Internet Explorer Titlebar",
+     TITLEBAR_USER_PRODUCT_CODE, TITLEBAR_USER_NEWER_PRODUCT_CODE},
+    {"PerMachine", true, L"-machine", L"ietitlebar (all users)",
+     L"Reset Microsoft Internet Explorer Titlebar (all users)", TITLEBAR_MACHINE_PRODUCT_CODE,
      TITLEBAR_MACHINE_NEWER_PRODUCT_CODE},
 };
 
@@ -115,7 +117,7 @@ protected:
                 TITLEBAR_VERSION, Kind().productCode};
     }
     Package Newer() const {
-        return {BuildFolder() + L"tests\\upgrade\\ietitlebar-" TITLEBAR_NEWER_VERSION L"-x64" +
+        return {BuildFolder() + L"upgrade\\ietitlebar-" TITLEBAR_NEWER_VERSION L"-x64" +
                     Kind().fileSuffix + L".msi",
                 TITLEBAR_NEWER_VERSION, Kind().newerProductCode};
     }
@@ -129,7 +131,7 @@ protected:
         // Wine puts a per-machine shortcut in the user's Start menu too.
         const std::wstring menu =
             Kind().machine && !UnderWine() ? Environment(L"ProgramData") : Environment(L"APPDATA");
-        return menu + L"\\Microsoft\\Windows\\Start Menu\\Programs\\" + kCaption + L".lnk";
+        return menu + L"\\Microsoft\\Windows\\Start Menu\\Programs\\" + Kind().shortcut + L".lnk";
     }
     HKEY Root() const { return Kind().machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 

@@ -14,8 +14,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Each table as tab-separated rows, without its three lines of header.
-for table in Component Directory Registry RemoveFile Shortcut Upgrade LaunchCondition Property \
-    InstallExecuteSequence Icon; do
+for table in Component Directory File Registry RemoveFile Shortcut Upgrade LaunchCondition \
+    Property InstallExecuteSequence Icon; do
     msiinfo export "$msi" "$table" | tail -n +4 | tr -d '\r' >"$work/$table"
 done
 msiinfo suminfo "$msi" >"$work/summary"
@@ -45,6 +45,20 @@ awk -F '\t' -v profile="$profile" -v shared="$shared" -v machine="$machine" -v s
 # Components and their folders' kinds.
 awk -F '\t' 'FNR == NR { kind[$1] = $2; next } { print $1 "\t" kind[$3] }' \
     "$work/folder-kinds" "$work/Component" >"$work/component-kinds"
+
+# ICE03's Filename rule: each file, folder and shortcut name is an 8.3 name,
+# or SHORT|long with SHORT an 8.3 name and long free of \ ? | > < : / * ".
+ice03() {
+    short='[^][\\?|><:/*"+,;=. ]'
+    { cut -f 3 "$work/File"; cut -f 3 "$work/Directory" | sed 's/:.*//'; cut -f 3 "$work/Shortcut"; } |
+        grep -vx -e . -e SourceDir >"$work/names" || true
+    status=0
+    grep -Ev "^$short{1,8}(\\.$short{1,3})?(\\|[^\\\\?|><:/*\"]+)?\$" "$work/names" >"$work/bad" ||
+        status=$?
+    [ "$status" -le 1 ] || { echo "  the names could not be read"; return 1; }
+    sed 's/^/  /' "$work/bad"
+    [ ! -s "$work/bad" ]
+}
 
 # ICE38: a component in the user's profile keeps its key path in a
 # per-user registry value (HKCU, Root 1), never a file.
@@ -152,6 +166,7 @@ while read -r rule check what; do
         broken=1
     fi
 done <<'RULES'
+ICE03 ice03 file, folder and shortcut names are 8.3 or SHORT|long
 ICE38 ice38 components in the user's profile keep their key path in HKCU
 ICE64 ice64 every folder made in the user's profile is removed
 ICE57 ice57 no component mixes per-user and per-machine resources

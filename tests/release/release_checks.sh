@@ -7,7 +7,8 @@
 #                                         rules, holds the zip's program, and
 #                                         has a package code of its content
 #   release_checks.sh signatures DIST CERTS
-#   release_checks.sh zip DIST
+#   release_checks.sh zip DIST            its files and sums, the program's PE
+#                                         flags
 #   release_checks.sh winget DIST
 #   release_checks.sh verify DIST         verify-release.sh on it, a tampered
 #                                         copy and an incomplete one
@@ -72,7 +73,8 @@ msi)
     "$here/msi_rules.sh" "$(machine_msi)"
     # Each deliberate fault breaks the rule it names: a per-user folder left
     # behind, a per-user package that puts the program in the machine's
-    # Program Files, a per-machine one that puts it in one user's profile.
+    # Program Files, a per-machine one that puts it in one user's profile, a
+    # file name that Windows cannot give a file.
     user_wxs=$top/packaging/ietitlebar.wxs
     machine_wxs=$top/packaging/ietitlebar-machine.wxs
     while read -r rule scope wxs edit; do
@@ -85,6 +87,7 @@ msi)
 ICE64 user $user_wxs /RemoveFolder/d
 ICE91 user $user_wxs s/"LocalAppDataFolder"/"ProgramFiles64Folder"/
 ICE91 machine $machine_wxs s/"ProgramFiles64Folder"/"LocalAppDataFolder"/
+ICE03 user $user_wxs s/Name="README.txt"/Name="READ*ME.txt"/
 FAULTS
 
     msiextract -C "$work/packed" "$(msi)" >/dev/null
@@ -171,6 +174,14 @@ zip)
     [ "$(unzip -Z1 "$(zip)" | sort | tr '\n' ' ')" = \
         "LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt ietitlebar.exe " ] ||
         fail "the zip holds: $(unzip -Z1 "$(zip)" | tr '\n' ' ')"
+    # The program's mitigations, and its awareness of Remote Desktop hosts.
+    unzip -q "$(zip)" ietitlebar.exe -d "$work"
+    flags=$(x86_64-w64-mingw32-objdump -p "$work/ietitlebar.exe" |
+        sed -n 's/^DllCharacteristics[[:space:]]*//p')
+    for flag in 0x0020:HIGH_ENTROPY_VA 0x0040:DYNAMIC_BASE 0x0100:NX_COMPAT \
+        0x8000:TERMINAL_SERVER_AWARE; do
+        [ $((0x$flags & ${flag%%:*})) -ne 0 ] || fail "the program lacks ${flag#*:} ($flags)"
+    done
     # winpthreads' notice, which its licence asks every copy to carry.
     unzip -p "$(zip)" THIRD-PARTY-NOTICES.txt | tr -d '\r' >"$work/notices"
     grep -q '^winpthreads, by ' "$work/notices" &&

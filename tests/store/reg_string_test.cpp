@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 #include "store/reg_string.h"
@@ -367,6 +368,20 @@ TEST(GetRegStringSizes, ReadsATitleLongerInUtf8ThanInUtf16) {
     api.ReportUtf16Sizes(codec);
     EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), title);
     EXPECT_EQ(api.OpenHandles(), 0u);
+}
+
+// Too small, and no larger size told: the buffer grows by itself.
+TEST(GetRegStringSizes, GrowsWhenTheQueryTellsNoLargerSize) {
+    ScriptedRegistry api(4, [](std::uint8_t* data, std::uint32_t& byteCount) {
+        if (byteCount < 11) {
+            return win32_error::kMoreData;
+        }
+        byteCount = static_cast<std::uint32_t>(std::strlen("A long one") + 1);
+        std::copy_n("A long one", byteCount, data);
+        return win32_error::kSuccess;
+    });
+    Cp1252Codec codec;
+    EXPECT_EQ(GetRegString({api, codec}, kUser, kWidePath, kWideName, kDefault), L"A long one");
 }
 
 TEST(GetRegStringSizes, GivesUpOnAValueThatNeverFits) {

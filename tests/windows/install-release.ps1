@@ -32,7 +32,13 @@ function Assert([bool] $Condition, [string] $What) {
 function Get-Entries([string] $DisplayName) {
     $installer = New-Object -ComObject WindowsInstaller.Installer
     foreach ($product in $installer.ProductsEx('', '', 7)) {
-        if ($product.InstallProperty('ProductName') -eq $DisplayName) {
+        # Another product's broken registration is no concern of this one.
+        try {
+            $name = $product.InstallProperty('ProductName')
+        } catch {
+            continue
+        }
+        if ($name -eq $DisplayName) {
             [PSCustomObject]@{
                 DisplayVersion = $product.InstallProperty('VersionString')
                 # 0 when installed per user, 1 per machine.
@@ -45,10 +51,10 @@ function Get-Entries([string] $DisplayName) {
 $scopes = @(
     @{ Name = 'per user'; Suffix = ''; DisplayName = 'ietitlebar'; AssignmentType = '0'
        Folder = Join-Path $env:LOCALAPPDATA 'Programs\ietitlebar'
-       Menu = [Environment]::GetFolderPath('Programs') },
+       Menu = [Environment]::GetFolderPath('Programs'); Shortcut = $caption },
     @{ Name = 'per machine'; Suffix = '-machine'; DisplayName = 'ietitlebar (all users)'; AssignmentType = '1'
        Folder = Join-Path $env:ProgramFiles 'ietitlebar'
-       Menu = [Environment]::GetFolderPath('CommonPrograms') }
+       Menu = [Environment]::GetFolderPath('CommonPrograms'); Shortcut = "$caption (all users)" }
 )
 
 foreach ($scope in $scopes) {
@@ -56,7 +62,7 @@ foreach ($scope in $scopes) {
     $package = Get-Item (Join-Path $Dist "ietitlebar-*-x64$($scope.Suffix).msi")
     $newer = Get-Item (Join-Path $Upgrade "ietitlebar-*-x64$($scope.Suffix).msi")
     $program = Join-Path $scope.Folder 'ietitlebar.exe'
-    $shortcut = Join-Path $scope.Menu "$caption.lnk"
+    $shortcut = Join-Path $scope.Menu "$($scope.Shortcut).lnk"
     Write-Output "== $name`: $($package.Name), then $($newer.Name)"
 
     $code = Invoke-Msiexec '/i' $package.FullName "$($scope.Suffix)install.log"
