@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         api.Fail(RegOp::kQuery, win32_error::kAccessDenied, 1);
     }
     if (failures & 4) {
-        api.Fail(RegOp::kQuery, win32_error::kMoreData, 2);
+        api.Fail(RegOp::kQuery, win32_error::kAccessDenied, 2);
     }
     if (failures & 8) {
         api.Fail(RegOp::kClose, win32_error::kInvalidHandle, 1);
