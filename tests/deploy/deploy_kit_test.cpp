@@ -14,8 +14,8 @@
 
 namespace {
 
-std::string ReadFile(const std::string& name) {
-    std::ifstream file(std::string(DEPLOY_DIR) + "/" + name, std::ios::binary);
+std::string ReadFile(const std::string& name, const std::string& folder = DEPLOY_DIR) {
+    std::ifstream file(folder + "/" + name, std::ios::binary);
     EXPECT_TRUE(file) << name;
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
@@ -76,6 +76,29 @@ TEST(ExampleRegFile, IsUtf16AndSetsThePerUserTitle) {
     EXPECT_NE(text.find("[HKEY_CURRENT_USER\\" + Narrow(kTitleKeyPath) + "]\r\n"),
               std::string::npos);
     EXPECT_NE(text.find("\"" + Narrow(kTitleValueName) + "\"=\""), std::string::npos);
+}
+
+// What an agent runs from the guides: paths in the 64-bit Program Files
+// whatever the bitness of the host that runs them (Intune's is 32-bit), and
+// winget removals of this package alone ("ietitlebar" is a part of
+// "ietitlebar (all users)").
+TEST(Guides, AgentCommandsReachThe64BitFolderAndRemoveByExactName) {
+    const std::regex thirtyTwoBitView(R"(%ProgramFiles%|\$env:ProgramFiles\b)");
+    for (const char* name : {"docs/deployment.md", "README.md", "packaging/README.txt.in"}) {
+        std::istringstream guide(ReadFile(name, SOURCE_DIR));
+        bool fenced = false;
+        for (std::string line; std::getline(guide, line);) {
+            fenced = fenced != (line.rfind("```", 0) == 0);
+            const bool agentCommand = std::string(name) == "docs/deployment.md" &&
+                                      (fenced || line.rfind("| Install command", 0) == 0 ||
+                                       line.rfind("| Uninstall command", 0) == 0);
+            EXPECT_FALSE(agentCommand && std::regex_search(line, thirtyTwoBitView))
+                << name << ": " << line;
+            EXPECT_FALSE(line.find("winget uninstall --name") != std::string::npos &&
+                         line.find("--exact") == std::string::npos)
+                << name << ": " << line;
+        }
+    }
 }
 
 }  // namespace

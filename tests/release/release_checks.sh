@@ -300,6 +300,9 @@ winget)
     check Tavrelin.ietitlebar.installer.yaml installer '.InstallerType == "msi"
         and (.Installers | length == 2)
         and ([.Installers[].Scope] | sort == ["machine", "user"])
+        and all(.Installers[]; (.Scope == "machine") == (.ElevationRequirement == "elevationRequired"))
+        and all(.Installers[].ElevationRequirement // "elevationRequired";
+            IN("elevationRequired", "elevationProhibited", "elevatesSelf"))
         and all(.Installers[]; .Architecture == "x64" and (.InstallerUrl | test($url))
             and (.InstallerSha256 | test("^[A-Fa-f0-9]{64}$"))
             and .AppsAndFeaturesEntries[0].ProductCode == .ProductCode)'
