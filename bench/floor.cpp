@@ -4,7 +4,11 @@
 // (WITH_COMMON_CONTROLS), it shows what those cost on their own. Built as
 // the whole window (WITH_CONTROLS, which implies the former), it shows the
 // tool's own window: its frame, owner and seven controls at their places in
-// the message font, but no registry, no icons and no tooltip.
+// the message font, but no registry, no icons and no tooltip. Built as the
+// whole start (WITH_WHOLE_START, which implies the whole window), it also
+// reads the two titles through advapi32's ANSI calls and shows them, puts
+// an icon on the picture button and in the caption, and adds the picture
+// button's tooltip once the window shows.
 #include <windows.h>
 #ifdef WITH_COMMON_CONTROLS
 #include <commctrl.h>
@@ -12,14 +16,60 @@
 #ifdef WITH_CONTROLS
 #include "window/layout.h"
 #endif
+#ifdef WITH_WHOLE_START
+#include "window/resource_ids.h"
+#endif
 
 namespace {
+
+#ifdef WITH_WHOLE_START
+constexpr UINT kAfterShown = WM_APP;
+
+// A title as the tool reads it, without its checks: the value's text, or
+// `fallback`.
+void ShowTitle(HWND control, HKEY root, const wchar_t* fallback) {
+    char ansi[1024] = {};
+    DWORD size = sizeof ansi - 1;
+    HKEY key = nullptr;
+    if (RegOpenKeyA(root, "Software\\Microsoft\\Internet Explorer\\Main", &key) == ERROR_SUCCESS) {
+        DWORD type = 0;
+        if (RegQueryValueExA(key, "Window Title", nullptr, &type,
+                             reinterpret_cast<BYTE*>(ansi), &size) != ERROR_SUCCESS) {
+            ansi[0] = '\0';
+        }
+        RegCloseKey(key);
+    }
+    wchar_t text[1024] = {};
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, text, 1024);
+    SetWindowTextW(control, text[0] != L'\0' || fallback == nullptr ? text : fallback);
+}
+
+void AddTooltip(HWND window) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    const HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
+                                         0, 0, 0, window, nullptr, nullptr, nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, layout::kCommand3));
+    tool.lpszText = const_cast<wchar_t*>(layout::kAboutName);
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+#endif
 
 LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
     }
+#ifdef WITH_WHOLE_START
+    if (message == kAfterShown) {
+        AddTooltip(window);
+        return 0;
+    }
+#endif
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -33,10 +83,11 @@ void CreateControls(HWND window, HINSTANCE instance) {
     for (const layout::Control& control : layout::kControls) {
         const bool label = control.kind == layout::Kind::kLabel;
         const bool edit = control.kind == layout::Kind::kEdit;
+        const bool picture = control.kind == layout::Kind::kPictureButton;
         const wchar_t* className = label ? WC_STATICW : edit ? WC_EDITW : WC_BUTTONW;
         const DWORD style = label  ? SS_LEFT | SS_NOPREFIX
                             : edit ? ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP
-                                   : BS_PUSHBUTTON | WS_TABSTOP;
+                                   : BS_PUSHBUTTON | WS_TABSTOP | (picture ? BS_ICON : 0);
         const HWND child = CreateWindowExW(
             edit ? WS_EX_CLIENTEDGE : 0, className, control.text, WS_CHILD | WS_VISIBLE | style,
             px(control.box.left), px(control.box.top), px(control.box.width),
@@ -44,6 +95,18 @@ void CreateControls(HWND window, HINSTANCE instance) {
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
+#ifdef WITH_WHOLE_START
+    ShowTitle(GetDlgItem(window, layout::kLabel3), HKEY_CURRENT_USER, nullptr);
+    ShowTitle(GetDlgItem(window, layout::kText1), HKEY_LOCAL_MACHINE,
+              L"Microsoft Internet Explorer");
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    SendMessageW(GetDlgItem(window, layout::kCommand3), BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ABOUT),
+                                                     IMAGE_ICON, small, small, 0)));
+    SendMessageW(window, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP),
+                                                     IMAGE_ICON, small, small, 0)));
+#endif
 }
 #endif
 
@@ -79,6 +142,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CreateControls(window, instance);
 #endif
     ShowWindow(window, SW_SHOW);
+#ifdef WITH_WHOLE_START
+    PostMessageW(window, kAfterShown, 0, 0);
+#endif
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
