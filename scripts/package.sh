@@ -1,7 +1,7 @@
 #!/bin/sh
 # Makes a release in dist/ (or where TITLEBAR_DIST_DIR says): the zip, the
 # per-user and the per-machine MSI, the bill of materials (SPDX), SHA256SUMS
-# and the winget manifests, from a Release build of the windows-release
+# and the winget manifests, from the build for size of the windows-release
 # preset. The same commit gives the same bytes anywhere: every
 # time stamp is SOURCE_DATE_EPOCH, or the commit's time when that is not set.
 #

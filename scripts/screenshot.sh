@@ -1,8 +1,17 @@
 #!/bin/sh
-# Makes docs/window.png: the window as a user sees it, under Xvfb, with
-# Wine's virtual desktop drawing the frame. Run after the windows build.
+# Makes docs/window.png, or with a DPI other than 96 docs/window-DPIdpi.png:
+# the window as a user sees it at that scaling, under Xvfb, with Wine's
+# virtual desktop drawing the frame. Run after the windows build.
+#
+#   scripts/screenshot.sh [DPI]
 set -eu
 cd "$(dirname "$0")/.."
+dpi=${1:-96}
+case $dpi in
+96) picture=docs/window.png ;;
+*) picture=docs/window-${dpi}dpi.png ;;
+esac
+width=$((520 * dpi / 96)) height=$((260 * dpi / 96))
 program="$PWD/build/windows/ietitlebar.exe"
 [ -f "$program" ] || { echo "build the windows preset first" >&2; exit 1; }
 
@@ -17,7 +26,10 @@ export DISPLAY
 
 cmake/wine-run.sh reg add 'HKCU\Software\Microsoft\Internet Explorer\Main' \
     /v 'Window Title' /d 'My own browser' /f >/dev/null 2>&1
-cmake/wine-run.sh explorer /desktop=shot,520x260 "$(winepath -w "$program" 2>/dev/null)" \
+# Wine takes the screen's DPI from this value when a program starts.
+cmake/wine-run.sh reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    >/dev/null 2>&1
+cmake/wine-run.sh explorer "/desktop=shot,${width}x$height" "$(winepath -w "$program" 2>/dev/null)" \
     >/dev/null 2>&1 &
 shown=""
 for _ in $(seq 100); do
@@ -29,5 +41,5 @@ done
 sleep 1
 mkdir -p docs
 # The virtual desktop sits at the top left of the screen.
-import -window root -crop 520x260+0+0 +repage docs/window.png
-echo "wrote docs/window.png"
+import -window root -crop "${width}x$height+0+0" +repage "$picture"
+echo "wrote $picture"

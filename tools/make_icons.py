@@ -1,117 +1,206 @@
 #!/usr/bin/env python3
-"""Draws the program's icons and writes them as .ico files.
+"""Draws the program's icons, each size from its own shapes, and writes them
+as .ico files of 32-bit images with alpha.
 
-app.ico:   32x32, 256 colours: a round emblem of slanted stripes in shades
-           from dark to bright blue, transparent outside.
-about.ico: 16x16, 16 colours: a blue diamond-shaped badge with a white
-           lower-case i.
+app.ico:   a round emblem of slanted stripes in shades from dark blue at the
+           lower left to bright blue at the upper right, in a dark ring,
+           transparent outside; 16, 20, 24, 32, 40, 48, 64 and 256 pixels.
+about.ico: a blue diamond-shaped badge with a white lower-case i; 16, 20,
+           24 and 32 pixels.
 
-The drawing is plain arithmetic, so the files come out the same every time.
+Up to 32 pixels the stripes, the ring and the badge are fitted to whole
+pixels, so that their edges stay sharp; only the emblem's round outline is
+smoothed. From 40 pixels on every edge is anti-aliased. 48, 64 and 256 are
+stored as PNG, which Windows takes inside an .ico, the others as bitmaps.
+
+Only arithmetic and square roots, and zlib at a fixed level, go into the
+pixels and the files, so they come out the same every time.
 Usage: make_icons.py OUTPUT_DIR
 """
-import math
 import struct
 import sys
+import zlib
 from pathlib import Path
 
-TRANSPARENT = None
+DARK, BRIGHT = (0, 16, 80), (96, 176, 255)
+RING = (0, 0, 64)
+NAVY, BLUE, WHITE = (0, 0, 128), (0, 0, 255), (255, 255, 255)
+SHADES = 8
+APP_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+ABOUT_SIZES = (16, 20, 24, 32)
+PNG_FROM = 48
 
 
-def ico_file(size, bits, palette, pixels):
-    """An .ico holding one image; pixels[y][x] is a palette index or TRANSPARENT."""
-    colours = 1 << bits
-    palette = list(palette) + [(0, 0, 0)] * (colours - len(palette))
-    xor_stride = (size * bits + 31) // 32 * 4
-    and_stride = (size + 31) // 32 * 4
-    xor_rows, and_rows = [], []
-    for y in reversed(range(size)):  # bottom-up
-        row = pixels[y]
-        indices = [0 if p is TRANSPARENT else p for p in row]
-        if bits == 8:
-            data = bytes(indices)
-        else:
-            data = bytes((indices[x] << 4) | indices[x + 1] for x in range(0, size, 2))
-        xor_rows.append(data.ljust(xor_stride, b"\0"))
-        mask = 0
-        for x, p in enumerate(row):
-            if p is TRANSPARENT:
-                mask |= 1 << (size - 1 - x)
-        and_rows.append(mask.to_bytes(size // 8, "big").ljust(and_stride, b"\0"))
-    image = b"".join(xor_rows) + b"".join(and_rows)
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bits, 0, len(image), 0, 0, 0, 0)
-    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
-    body = header + table + image
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size, size, colours if colours < 256 else 0, 0, 1, bits,
-                        len(body), 6 + 16)
-    return directory + entry + body
+def clamp(value, low=0.0, high=1.0):
+    return low if value < low else high if value > high else value
 
 
-def app_icon():
-    size = 32
-    shades = 8
-    dark, bright = (0, 16, 80), (96, 176, 255)
-    palette = [(0, 0, 0)]
-    for i in range(shades):
-        t = i / (shades - 1)
-        palette.append(tuple(round(d + (b - d) * t) for d, b in zip(dark, bright)))
-    outline = len(palette)
-    palette.append((0, 0, 64))
-    centre, radius = 15.5, 15.0
-    pixels = []
+def mix(a, b, t):
+    return tuple(x + (y - x) * t for x, y in zip(a, b))
+
+
+def shade(t):
+    return mix(DARK, BRIGHT, clamp(t))
+
+
+def emblem(size):
+    """Rows of (r, g, b, a) pixels, colours in 0..255 as floats, a in 0..1."""
+    small = size <= 32
+    centre = size / 2
+    radius = centre - (0.5 if small else size / 64)
+    ring = 1.0 if small else size / 24
+    band = {16: 2, 20: 3, 24: 3, 32: 4}.get(size, size / 8)
+    rows = []
     for y in range(size):
         row = []
         for x in range(size):
-            distance = math.hypot(x - centre, y - centre)
-            if distance > radius:
-                row.append(TRANSPARENT)
-            elif distance > radius - 1.2:
-                row.append(outline)
+            px, py = x + 0.5, y + 0.5
+            distance = ((px - centre) ** 2 + (py - centre) ** 2) ** 0.5
+            alpha = clamp(radius - distance + 0.5)
+            # Along the diagonal from the lower left (dark) to the upper right.
+            t = (px + size - py) / (2 * size)
+            if small:
+                # Whole pixels: eight shades, stripes on pixel diagonals.
+                level = min(SHADES - 1, int(t * SHADES))
+                dark_stripe = ((x - y + 4 * size) // band) % 2 == 1
+                if dark_stripe:
+                    level = max(0, level - 2)
+                colour = shade(level / (SHADES - 1))
+                if distance > radius - ring:
+                    colour = RING
             else:
-                # Stripes slant from lower left to upper right; the shade
-                # rises from the lower left (dark) to the upper right (bright).
-                band = int((x - y + size) // 4)
-                t = (x + (size - 1 - y)) / (2 * (size - 1))
-                shade = min(shades - 1, int(t * shades))
-                if band % 2:
-                    shade = max(0, shade - 2)
-                row.append(1 + shade)
-        pixels.append(row)
-    return ico_file(size, 8, palette, pixels)
+                # Smooth: the stripes' edges and the ring's inner edge are
+                # blended by how far the pixel's centre lies from them.
+                u = (px - py) / band + 4 * size
+                stripe = int(u)
+                fraction = u - stripe
+                edge = min(fraction, 1 - fraction) * band / 2 ** 0.5
+                own = clamp(0.5 + edge)
+                dark_share = own if stripe % 2 == 1 else 1 - own
+                colour = mix(shade(t), shade(t - 2 / 7), dark_share)
+                colour = mix(colour, RING, clamp(distance - (radius - ring) + 0.5))
+            row.append((*colour, alpha))
+        rows.append(row)
+    return rows
 
 
-def about_icon():
-    size = 16
-    palette = [(0, 0, 0), (0, 0, 128), (0, 0, 255), (255, 255, 255)]
-    navy, blue, white = 1, 2, 3
-    centre = 7.5
-    pixels = []
+def badge(size):
+    """The About picture, on whole pixels: a diamond with a border and a
+    white i, its stem and dot as wide as each other."""
+    k = size / 16
+    border = {16: 1.5, 20: 2.0, 24: 2.0, 32: 3.0}[size]
+    stem = 2 if size < 32 else 4
+    left = size // 2 - stem // 2
+    dot_top = round(3 * k)
+    stem_top, stem_bottom = round(6 * k), round(12 * k)
+    serif = 1 if size < 32 else 2
+    centre = size / 2
+    rows = []
     for y in range(size):
         row = []
         for x in range(size):
-            reach = abs(x - centre) + abs(y - centre)
-            if reach > 8.0:
-                row.append(TRANSPARENT)
-            elif reach > 6.5:
-                row.append(navy)
-            else:
-                row.append(blue)
-        pixels.append(row)
-    # The letter i: a dot, then a stem with a foot.
-    for x, y in [(7, 3), (8, 3), (7, 4), (8, 4)]:
-        pixels[y][x] = white
-    for y in range(6, 12):
-        pixels[y][7] = pixels[y][8] = white
-    pixels[6][6] = white
-    pixels[11][6] = pixels[11][9] = white
-    return ico_file(size, 4, palette, pixels)
+            reach = abs(x + 0.5 - centre) + abs(y + 0.5 - centre)
+            if reach > centre:
+                row.append((0, 0, 0, 0.0))
+                continue
+            colour = NAVY if reach > centre - border else BLUE
+            in_stem = left <= x < left + stem
+            if (in_stem and dot_top <= y < dot_top + stem) or (
+                    in_stem and stem_top <= y < stem_bottom) or (
+                    left - serif <= x < left and stem_top <= y < stem_top + serif) or (
+                    left - serif <= x < left + stem + serif and
+                    stem_bottom - serif <= y < stem_bottom):
+                colour = WHITE
+            row.append((*colour, 1.0))
+        rows.append(row)
+    return rows
+
+
+def to_bytes(rows):
+    """Straight (not premultiplied) 8-bit RGBA rows, top to bottom."""
+    return [bytes(round(v) for (r, g, b, a) in row
+                  for v in (r * (a > 0), g * (a > 0), b * (a > 0), a * 255))
+            for row in rows]
+
+
+def png(rows):
+    size = len(rows)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    # Each row with the filter that leaves the smallest sum, as encoders do.
+    raw, previous = b"", bytes(4 * size)
+    for row in rows:
+        candidates = []
+        for kind in range(5):
+            out = bytearray([kind])
+            for i, value in enumerate(row):
+                left = row[i - 4] if i >= 4 else 0
+                up = previous[i]
+                corner = previous[i - 4] if i >= 4 else 0
+                if kind == 0:
+                    predicted = 0
+                elif kind == 1:
+                    predicted = left
+                elif kind == 2:
+                    predicted = up
+                elif kind == 3:
+                    predicted = (left + up) // 2
+                else:
+                    p = left + up - corner
+                    pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                    predicted = left if pa <= pb and pa <= pc else up if pb <= pc else corner
+                out.append((value - predicted) & 0xFF)
+            candidates.append((sum(v if v < 128 else 256 - v for v in out[1:]), kind, out))
+        raw += min(candidates)[2]
+        previous = row
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def bitmap(rows):
+    """A 32-bit icon bitmap: BGRA bottom-up, then the AND mask of the
+    pixels that are wholly transparent."""
+    size = len(rows)
+    colours = b"".join(bytes(row[i + c] for i in range(0, len(row), 4) for c in (2, 1, 0, 3))
+                       for row in reversed(rows))
+    stride = (size + 31) // 32 * 4
+    mask = b"".join(sum(1 << (8 * stride - 1 - x) for x in range(size) if row[4 * x + 3] == 0)
+                    .to_bytes(stride, "big") for row in reversed(rows))
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(colours) + len(mask),
+                         0, 0, 0, 0)
+    return header + colours + mask
+
+
+def ico(images):
+    """An .ico of (size, data) images, in the order given."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries, bodies = b"", b""
+    for size, data in images:
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data),
+                               offset)
+        bodies += data
+        offset += len(data)
+    return directory + entries + bodies
+
+
+def icon(draw, sizes):
+    images = []
+    for size in sizes:
+        rows = to_bytes(draw(size))
+        images.append((size, png(rows) if size >= PNG_FROM else bitmap(rows)))
+    return ico(images)
 
 
 def main():
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(".")
     out.mkdir(parents=True, exist_ok=True)
-    (out / "app.ico").write_bytes(app_icon())
-    (out / "about.ico").write_bytes(about_icon())
+    (out / "app.ico").write_bytes(icon(emblem, APP_SIZES))
+    (out / "about.ico").write_bytes(icon(badge, ABOUT_SIZES))
 
 
 if __name__ == "__main__":

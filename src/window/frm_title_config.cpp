@@ -273,8 +273,7 @@ void frmTitleConfig::ApplyFont(UINT dpi) {
 // The icons the first paint shows, at the window's DPI; each old icon is
 // destroyed only once its replacement is in place.
 void frmTitleConfig::ApplyIcons(UINT dpi) {
-    UniqueIcon about(LoadIconAt(instance_, IDI_ABOUT,
-                                MulDiv(layout::kAboutIconSize, static_cast<int>(dpi), 96)));
+    UniqueIcon about(LoadIconAt(instance_, IDI_ABOUT, layout::AboutIconSize(dpi)));
     SendMessageW(Control(layout::kCommand3), BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(about.get()));
     aboutIcon_ = std::move(about);

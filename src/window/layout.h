@@ -107,8 +107,22 @@ constexpr const Control* FindControl(int id) {
     return nullptr;
 }
 
-// The About picture's size at 96 DPI.
-inline constexpr int kAboutIconSize = 16;
+// The sizes the About picture is drawn at, and the one for a DPI: 16 at 96,
+// 20 at 120, 24 at 144, 32 at 192, and the nearest otherwise (the smaller
+// of two as near), so that it is never stretched.
+inline constexpr int kAboutIconSizes[] = {16, 20, 24, 32};
+constexpr int AboutIconSize(unsigned dpi) {
+    const int wanted = static_cast<int>(16 * dpi / 96);
+    int nearest = kAboutIconSizes[0];
+    for (const int size : kAboutIconSizes) {
+        const int distance = size > wanted ? size - wanted : wanted - size;
+        const int best = nearest > wanted ? nearest - wanted : wanted - nearest;
+        if (distance < best) {
+            nearest = size;
+        }
+    }
+    return nearest;
+}
 
 inline constexpr int kTwipsPerInch = 1440;
 

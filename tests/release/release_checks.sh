@@ -8,7 +8,7 @@
 #                                         has a package code of its content
 #   release_checks.sh signatures DIST CERTS
 #   release_checks.sh zip DIST            its files and sums, the program's PE
-#                                         flags
+#                                         flags and icons
 #   release_checks.sh winget DIST
 #   release_checks.sh verify DIST         verify-release.sh on it, a tampered
 #                                         copy and an incomplete one
@@ -182,6 +182,18 @@ zip)
         0x8000:TERMINAL_SERVER_AWARE; do
         [ $((0x$flags & ${flag%%:*})) -ne 0 ] || fail "the program lacks ${flag#*:} ($flags)"
     done
+    # Its icons at every size Windows asks for, 32 bits with alpha: its own
+    # (the first group) at eight, the About picture at four.
+    wrestool -x --type=14 "$work/ietitlebar.exe" -o "$work"
+    for group in "$work"/ietitlebar.exe_14_*.ico; do
+        case $group in
+        *_14_1.ico) wanted="16 20 24 32 40 48 64 256" ;;
+        *) wanted="16 20 24 32" ;;
+        esac
+        [ "$(icotool -l "$group" | sed -n 's/.*--width=\([0-9]*\) .*--bit-depth=32 .*/\1/p' |
+            tr '\n' ' ')" = "$wanted " ] || fail "$(basename "$group") holds: $(icotool -l "$group")"
+    done
+    [ -e "$work/ietitlebar.exe_14_2.ico" ] || fail "the program has no About picture"
     # winpthreads' notice, which its licence asks every copy to carry.
     unzip -p "$(zip)" THIRD-PARTY-NOTICES.txt | tr -d '\r' >"$work/notices"
     grep -q '^winpthreads, by ' "$work/notices" &&
