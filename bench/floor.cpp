@@ -33,8 +33,8 @@ void ShowTitle(HWND control, HKEY root, const wchar_t* fallback) {
     HKEY key = nullptr;
     if (RegOpenKeyA(root, "Software\\Microsoft\\Internet Explorer\\Main", &key) == ERROR_SUCCESS) {
         DWORD type = 0;
-        if (RegQueryValueExA(key, "Window Title", nullptr, &type,
-                             reinterpret_cast<BYTE*>(ansi), &size) != ERROR_SUCCESS) {
+        if (RegQueryValueExA(key, "Window Title", nullptr, &type, reinterpret_cast<BYTE*>(ansi),
+                             &size) != ERROR_SUCCESS) {
             ansi[0] = '\0';
         }
         RegCloseKey(key);
@@ -104,8 +104,8 @@ void CreateControls(HWND window, HINSTANCE instance) {
                  reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ABOUT),
                                                      IMAGE_ICON, small, small, 0)));
     SendMessageW(window, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP),
-                                                     IMAGE_ICON, small, small, 0)));
+                 reinterpret_cast<LPARAM>(
+                     LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, small, small, 0)));
 #endif
 }
 #endif

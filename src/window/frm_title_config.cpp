@@ -48,9 +48,6 @@ ControlClass ClassOf(layout::Kind kind) {
     return {WC_STATICW, 0, 0};
 }
 
-// Work the first paint does not need, posted once the window shows.
-constexpr UINT kAfterShown = WM_APP + 1;
-
 DWORD LastError() {
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_INTERNAL_ERROR;
@@ -138,7 +135,6 @@ void frmTitleConfig::ShowCentred() {
     }
     lastFocus_ = Control(layout::kText1);
     Show();
-    PostMessageW(Window(), kAfterShown, 0, 0);
 }
 
 bool frmTitleConfig::PreTranslateMessage(MSG& message) {
@@ -159,10 +155,19 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
             // A window without all its controls is not made at all.
             createError_ = CreateControls();
             return createError_ == ERROR_SUCCESS ? 0 : -1;
-        case kAfterShown:
-            CreateTooltip();
-            ApplyBigIcon(dpi_);
-            return 0;
+        case WM_SETCURSOR:
+            // The mouse has come over a control: the About button's tooltip
+            // is needed from now on, and not before.
+            if (reinterpret_cast<HWND>(wParam) == Control(layout::kCommand3)) {
+                CreateTooltip();
+            }
+            break;
+        case WM_GETICON:
+            // Alt+Tab asks for the big icon, which nothing shows at first.
+            if (wParam == ICON_BIG && !bigIconAsked_) {
+                ApplyBigIcon(dpi_);
+            }
+            break;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
@@ -232,7 +237,8 @@ DWORD frmTitleConfig::CreateControls() {
     return ERROR_SUCCESS;
 }
 
-// The About button's tooltip; the first paint does not need it.
+// The About button's tooltip, made once the mouse first comes over the
+// button: it takes the mouse's messages to the button from then on.
 void frmTitleConfig::CreateTooltip() {
     if (tooltip_ != nullptr) {
         return;
@@ -282,8 +288,10 @@ void frmTitleConfig::ApplyIcons(UINT dpi) {
     smallIcon_ = std::move(small);
 }
 
-// The big icon (Alt+Tab), which the first paint does not show.
+// The big icon (Alt+Tab), from the first time it is asked for. Setting it
+// may make the system ask for it again, which it then finds.
 void frmTitleConfig::ApplyBigIcon(UINT dpi) {
+    bigIconAsked_ = true;
     UniqueIcon big(LoadIconAt(instance_, IDI_APP, GetSystemMetricsForDpi(SM_CXICON, dpi)));
     SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
     bigIcon_ = std::move(big);
@@ -389,7 +397,9 @@ BOOL frmTitleConfig::OnGetDpiScaledSize(UINT dpi, SIZE& size) const {
 
 void frmTitleConfig::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyLayout(dpi);
-    ApplyBigIcon(dpi);
+    if (bigIconAsked_) {
+        ApplyBigIcon(dpi);
+    }
     SetWindowPos(Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     FitFrameToClient(Window(), dpi_);

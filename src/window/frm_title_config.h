@@ -88,6 +88,7 @@ private:
     bool highContrast_ = false;
     UniqueFont font_;
     UniqueIcon bigIcon_;
+    bool bigIconAsked_ = false;
     UniqueIcon smallIcon_;
     UniqueIcon aboutIcon_;
     DWORD createError_ = ERROR_SUCCESS;  // what WM_CREATE could not make

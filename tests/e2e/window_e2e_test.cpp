@@ -208,10 +208,20 @@ TEST_P(WindowLayout, MatchesTheTablesAtTheScreenDpi) {
     EXPECT_NEAR(frame.left + frame.right, work.left + work.right, 1);
     EXPECT_NEAR(frame.top + frame.bottom, work.top + work.bottom, 1);
 
-    // The tooltip comes once the window shows.
-    ASSERT_TRUE(WaitFor([&] { return program_->TopLevelWindows(TOOLTIPS_CLASSW).size() == 1; }));
-    const auto tooltips = program_->TopLevelWindows(TOOLTIPS_CLASSW);
-    EXPECT_EQ(SendMessageW(tooltips[0], TTM_GETTOOLCOUNT, 0, 0), 1);
+    // The About button's tooltip, which comes with the mouse over the button.
+    const RECT& about = children[kAbout].rect;
+    POINT centre{(about.left + about.right) / 2, (about.top + about.bottom) / 2};
+    ClientToScreen(window_, &centre);
+    SetCursorPos(centre.x, centre.y);
+    HWND tooltip = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        const auto tooltips = program_->TopLevelWindows(TOOLTIPS_CLASSW);
+        tooltip = tooltips.size() == 1 ? tooltips[0] : nullptr;
+        return tooltip != nullptr && IsWindowVisible(tooltip);
+    })) << "no tooltip shown over the About button";
+    EXPECT_EQ(WindowText(tooltip), L"About");
+    // The big icon, for Alt+Tab, when it is asked for.
+    EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
 
     PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
     ExpectExitWith(0);
