@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <utility>
 
 #include "common/exit_codes.h"
 #include "common/win_handles.h"
@@ -164,8 +165,13 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
             break;
         case WM_GETICON:
             // Alt+Tab asks for the big icon, which nothing shows at first.
-            if (wParam == ICON_BIG && !bigIconAsked_) {
-                ApplyBigIcon(dpi_);
+            // The answer is the icon held, whatever setting it made the
+            // system ask or store meanwhile (Wine's driver asks again).
+            if (wParam == ICON_BIG) {
+                if (!bigIconAsked_) {
+                    ApplyBigIcon(dpi_);
+                }
+                return reinterpret_cast<LRESULT>(bigIcon_.get());
             }
             break;
         case WM_COMMAND:
@@ -289,12 +295,14 @@ void frmTitleConfig::ApplyIcons(UINT dpi) {
 }
 
 // The big icon (Alt+Tab), from the first time it is asked for. Setting it
-// may make the system ask for it again, which it then finds.
+// may make the system ask for it again, which then finds it; the old one
+// goes once it is replaced.
 void frmTitleConfig::ApplyBigIcon(UINT dpi) {
     bigIconAsked_ = true;
-    UniqueIcon big(LoadIconAt(instance_, IDI_APP, GetSystemMetricsForDpi(SM_CXICON, dpi)));
-    SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-    bigIcon_ = std::move(big);
+    const UniqueIcon old = std::exchange(
+        bigIcon_,
+        UniqueIcon(LoadIconAt(instance_, IDI_APP, GetSystemMetricsForDpi(SM_CXICON, dpi))));
+    SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
 }
 
 void frmTitleConfig::OnCommand(int id, int code) {
