@@ -109,8 +109,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     const std::wstring_view mode = line.substr(0, blank);
     const std::wstring command(line.substr(blank + 1));
     if (mode == L"explorer") {
-        return static_cast<int>(Run(command, DETACHED_PROCESS,
-                                    {nullptr, nullptr, GetStdHandle(STD_ERROR_HANDLE), true}));
+        // The starter's standard error, when it has one to pass on: Wine
+        // refuses to start a program with a handle it cannot inherit.
+        HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+        DWORD flags = 0;
+        if (error == INVALID_HANDLE_VALUE || !GetHandleInformation(error, &flags) ||
+            (flags & HANDLE_FLAG_INHERIT) == 0) {
+            error = nullptr;
+        }
+        return static_cast<int>(
+            Run(command, DETACHED_PROCESS, {nullptr, nullptr, error, error != nullptr}));
     }
     if (mode == L"event") {
         // Windows passes a handle that is not valid in the program's
