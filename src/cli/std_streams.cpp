@@ -121,9 +121,9 @@ Win32Error StdStreams::Write(DWORD stream, std::wstring_view text) {
 HANDLE StdStreams::ParentConsole() {
     if (!attachTried_) {
         attachTried_ = true;
-        // Access denied means that the process has a console already
-        // (documented of AttachConsole): Wine gives a window program its
-        // parent's, and Windows may give one that a launcher asked for.
+        // Access denied means that the process has a console already, as
+        // AttachConsole's documentation says: Wine gives a window program
+        // its parent's, and Windows one that a launcher asked for.
         if (AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED) {
             console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

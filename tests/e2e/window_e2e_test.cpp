@@ -394,7 +394,7 @@ TEST_F(WindowE2E, AFailedWriteIsReportedAndTheWindowComesBack) {
         return program_->Focus() == text1 && SendMessageW(text1, EM_GETSEL, 0, 0) == allSelected;
     }));
     std::vector<HWND> controls;
-    EXPECT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitFor([&] {
         controls.clear();
         for (HWND window : focus.Focused()) {
             if (IsChild(window_, window)) {
