@@ -30,21 +30,28 @@ awk -F '\t' '{ parent[$1] = $2 }
             print d "\t" root
         }
     }' "$work/Directory" >"$work/roots"
-# The folders of the user's profile, whatever the scope; the Start menu and
-# desktop folders, which are the user's in a per-user package and all
-# users' in a per-machine one; and the machine's own.
+# The folders of the user's profile; the Start menu and desktop folders,
+# which are all users' in a per-machine package but which the ICEs take for
+# the user's whatever ALLUSERS says; and the machine's own.
 profile="LocalAppDataFolder AppDataFolder PersonalFolder FavoritesFolder NetHoodFolder PrintHoodFolder RecentFolder SendToFolder TemplateFolder MyPicturesFolder"
 shared="ProgramMenuFolder StartMenuFolder DesktopFolder StartupFolder"
 machine="ProgramFilesFolder ProgramFiles64Folder CommonFilesFolder CommonFiles64Folder CommonAppDataFolder SystemFolder System64Folder WindowsFolder WindowsVolume"
-# Every directory and its kind, user or machine.
+# Every directory, its kind as the ICEs judge it, and its kind in the
+# package's scope; user or machine.
 awk -F '\t' -v profile="$profile" -v shared="$shared" -v machine="$machine" -v scope="$scope" '
-    BEGIN { n = split(profile, p, " "); for (i = 1; i <= n; i++) kind[p[i]] = "user"
-            n = split(shared, s, " "); for (i = 1; i <= n; i++) kind[s[i]] = scope
-            n = split(machine, m, " "); for (i = 1; i <= n; i++) kind[m[i]] = "machine" }
-    { print $1 "\t" kind[$2] }' "$work/roots" >"$work/folder-kinds"
-# Components and their folders' kinds.
-awk -F '\t' 'FNR == NR { kind[$1] = $2; next } { print $1 "\t" kind[$3] }' \
+    BEGIN { n = split(profile, p, " "); for (i = 1; i <= n; i++) { ice[p[i]] = "user"; own[p[i]] = "user" }
+            n = split(shared, s, " "); for (i = 1; i <= n; i++) { ice[s[i]] = "user"; own[s[i]] = scope }
+            n = split(machine, m, " "); for (i = 1; i <= n; i++) { ice[m[i]] = "machine"; own[m[i]] = "machine" } }
+    { print $1 "\t" ice[$2] "\t" own[$2] }' "$work/roots" >"$work/folder-kinds"
+# Components and their folders' kinds, both ways.
+awk -F '\t' 'FNR == NR { ice[$1] = $2; own[$1] = $3; next } { print $1 "\t" ice[$3] "\t" own[$3] }' \
     "$work/folder-kinds" "$work/Component" >"$work/component-kinds"
+# Each component and the ICEs' kind of every folder it puts something in:
+# its own, and its shortcuts'.
+awk -F '\t' 'FILENAME ~ /folder-kinds$/ { ice[$1] = $2; next }
+    FILENAME ~ /Component$/ { print $1 "\t" ice[$3]; next }
+    { print $4 "\t" ice[$2] }' "$work/folder-kinds" "$work/Component" "$work/Shortcut" |
+    sort -u >"$work/component-places"
 
 # ICE03's Filename rule: each file, folder and shortcut name is an 8.3 name,
 # or SHORT|long with SHORT an 8.3 name and long free of \ ? | > < : / * ".
@@ -60,13 +67,14 @@ ice03() {
     [ ! -s "$work/bad" ]
 }
 
-# ICE38: a component in the user's profile keeps its key path in a
-# per-user registry value (HKCU, Root 1), never a file.
+# ICE38: a component that puts anything in the user's profile or Start
+# menu keeps its key path in a per-user registry value (HKCU, Root 1),
+# never a file.
 ice38() {
     awk -F '\t' 'FILENAME ~ /Registry$/ { root[$1] = $2; next }
-        FILENAME ~ /component-kinds$/ { kind[$1] = $2; next }
-        kind[$1] == "user" && (int($4) % 8 < 4 || root[$6] != "1") { print "  " $1; bad = 1 }
-        END { exit bad }' "$work/Registry" "$work/component-kinds" "$work/Component"
+        FILENAME ~ /component-places$/ { if ($2 == "user") user[$1] = 1; next }
+        user[$1] && (int($4) % 8 < 4 || root[$6] != "1") { print "  " $1; bad = 1 }
+        END { exit bad }' "$work/Registry" "$work/component-places" "$work/Component"
 }
 
 # ICE64: every folder the package makes in the user's profile has a
@@ -78,22 +86,20 @@ ice64() {
         END { exit bad }' "$work/RemoveFile" "$work/folder-kinds" "$work/Directory"
 }
 
-# ICE57: no component mixes per-user resources (the user's profile, HKCU)
-# with per-machine ones (machine folders, HKLM and HKCR).
+# ICE57: no component mixes per-user resources (the user's profile and
+# Start menu, HKCU) with per-machine ones (machine folders, HKLM and HKCR).
 ice57() {
-    awk -F '\t' 'FILENAME ~ /component-kinds$/ { kind[$1] = $2; next }
+    awk -F '\t' 'FILENAME ~ /component-places$/ { seen[$1] = 1; user[$1] += $2 == "user"
+            machine[$1] += $2 == "machine"; next }
         { if ($2 == "1") user[$6] = 1; if ($2 == "0" || $2 == "2") machine[$6] = 1 }
         END {
-            for (c in kind) {
-                u = user[c] || kind[c] == "user"; m = machine[c] || kind[c] == "machine"
-                if (u && m) { print "  " c; bad = 1 }
-            }
+            for (c in seen) if (user[c] && machine[c]) { print "  " c; bad = 1 }
             exit bad
-        }' "$work/component-kinds" "$work/Registry"
+        }' "$work/component-places" "$work/Registry"
 }
 
-# ICE43: a shortcut that is not advertised, in the user's profile, keeps
-# its component's key path in a per-user registry value.
+# ICE43: a shortcut that is not advertised, in the user's profile or Start
+# menu, keeps its component's key path in a per-user registry value.
 ice43() {
     awk -F '\t' 'FILENAME ~ /Registry$/ { root[$1] = $2; next }
         FILENAME ~ /Component$/ { attributes[$1] = $4; key[$1] = $6; next }
@@ -106,7 +112,8 @@ ice43() {
 # ICE91, read strictly: a per-user package never sets ALLUSERS and puts
 # nothing into a folder of the machine's; a per-machine one sets ALLUSERS=1
 # and puts nothing into a folder of a user's profile, where only the user
-# who installed it would find it.
+# who installed it would find it. Unlike the other rules, it reads the
+# scope: the Start menu is then all users'.
 ice91() {
     if [ "$scope" = user ]; then
         ! grep -q '^ALLUSERS	' "$work/Property" || { echo "  ALLUSERS is set"; return 1; }
@@ -114,7 +121,7 @@ ice91() {
     else
         other=user
     fi
-    ! awk -F '\t' -v other="$other" '$2 == other { print "  " $1; found = 1 } END { exit !found }' \
+    ! awk -F '\t' -v other="$other" '$3 == other { print "  " $1; found = 1 } END { exit !found }' \
         "$work/component-kinds"
 }
 
@@ -167,10 +174,10 @@ while read -r rule check what; do
     fi
 done <<'RULES'
 ICE03 ice03 file, folder and shortcut names are 8.3 or SHORT|long
-ICE38 ice38 components in the user's profile keep their key path in HKCU
+ICE38 ice38 components with anything in the user's profile or Start menu keep their key path in HKCU
 ICE64 ice64 every folder made in the user's profile is removed
-ICE57 ice57 no component mixes per-user and per-machine resources
-ICE43 ice43 shortcuts in the user's profile keep their key path in HKCU
+ICE57 ice57 no component mixes per-user (the Start menu too) and per-machine resources
+ICE43 ice43 shortcuts in the user's profile or Start menu keep their key path in HKCU
 ICE91 ice91 ALLUSERS as the scope asks, nothing of the other scope
 Summary summary x64;1033, compressed, elevation as the scope asks, package code
 Upgrade upgrade downgrades refused, older versions removed
