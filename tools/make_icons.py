@@ -3,20 +3,28 @@
 as .ico files of 32-bit images with alpha.
 
 app.ico:   a round emblem of slanted stripes in shades from dark blue at the
-           lower left to bright blue at the upper right, in a dark ring,
-           transparent outside; 16, 20, 24, 32, 40, 48, 64 and 256 pixels.
+           lower left to bright blue at the upper right, in a dark ring
+           with a thin light edge from 32 pixels on, so that it shows on a
+           dark background too, transparent outside; 16, 20, 24, 32, 40,
+           48, 64 and 256 pixels.
 about.ico: a blue diamond-shaped badge with a white lower-case i; 16, 20,
-           24 and 32 pixels.
+           24, 28, 32, 36, 40 and 48 pixels, four fifths of the About
+           button's height from 100% to 300% scaling.
 
-Up to 32 pixels the stripes, the ring and the badge are fitted to whole
-pixels, so that their edges stay sharp; only the emblem's round outline is
-smoothed. From 40 pixels on every edge is anti-aliased. 48, 64 and 256 are
+Up to 32 pixels the emblem's stripes and ring are fitted to whole pixels,
+so that their edges stay sharp; only its round outline is smoothed. From
+40 pixels on its every edge is anti-aliased. The badge sits on whole
+pixels at every size. The emblem from 48 pixels and the badge from 28 are
 stored as PNG, which Windows takes inside an .ico, the others as bitmaps.
 
-Only arithmetic and square roots, and zlib at a fixed level, go into the
-pixels and the files, so they come out the same every time.
+Only arithmetic and correctly rounded square roots go into the pixels, so
+they come out the same on any machine; the compressed bytes of the PNG
+images depend on the zlib, so a check compares decoded pixels.
 Usage: make_icons.py OUTPUT_DIR
+       make_icons.py --check ICON_DIR   exits 1 when the icons there hold
+                                        other sizes or pixels than drawn
 """
+import math
 import struct
 import sys
 import zlib
@@ -24,11 +32,13 @@ from pathlib import Path
 
 DARK, BRIGHT = (0, 16, 80), (96, 176, 255)
 RING = (0, 0, 64)
+EDGE = (208, 224, 255)
 NAVY, BLUE, WHITE = (0, 0, 128), (0, 0, 255), (255, 255, 255)
 SHADES = 8
 APP_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
-ABOUT_SIZES = (16, 20, 24, 32)
-PNG_FROM = 48
+ABOUT_SIZES = (16, 20, 24, 28, 32, 36, 40, 48)
+# The size from which each icon's images are stored as PNG.
+APP_PNG_FROM, ABOUT_PNG_FROM = 48, 28
 
 
 def clamp(value, low=0.0, high=1.0):
@@ -49,13 +59,15 @@ def emblem(size):
     centre = size / 2
     radius = centre - (0.5 if small else size / 64)
     ring = 1.0 if small else size / 24
+    # The light edge, outside the ring, where a pixel can spare it.
+    edge = 0.0 if size < 32 else 1.0 if small else size / 48
     band = {16: 2, 20: 3, 24: 3, 32: 4}.get(size, size / 8)
     rows = []
     for y in range(size):
         row = []
         for x in range(size):
             px, py = x + 0.5, y + 0.5
-            distance = ((px - centre) ** 2 + (py - centre) ** 2) ** 0.5
+            distance = math.sqrt((px - centre) * (px - centre) + (py - centre) * (py - centre))
             alpha = clamp(radius - distance + 0.5)
             # Along the diagonal from the lower left (dark) to the upper right.
             t = (px + size - py) / (2 * size)
@@ -66,7 +78,9 @@ def emblem(size):
                 if dark_stripe:
                     level = max(0, level - 2)
                 colour = shade(level / (SHADES - 1))
-                if distance > radius - ring:
+                if distance > radius - edge:
+                    colour = EDGE
+                elif distance > radius - edge - ring:
                     colour = RING
             else:
                 # Smooth: the stripes' edges and the ring's inner edge are
@@ -74,11 +88,12 @@ def emblem(size):
                 u = (px - py) / band + 4 * size
                 stripe = int(u)
                 fraction = u - stripe
-                edge = min(fraction, 1 - fraction) * band / 2 ** 0.5
-                own = clamp(0.5 + edge)
+                apart = min(fraction, 1 - fraction) * band / math.sqrt(2)
+                own = clamp(0.5 + apart)
                 dark_share = own if stripe % 2 == 1 else 1 - own
                 colour = mix(shade(t), shade(t - 2 / 7), dark_share)
-                colour = mix(colour, RING, clamp(distance - (radius - ring) + 0.5))
+                colour = mix(colour, RING, clamp(distance - (radius - edge - ring) + 0.5))
+                colour = mix(colour, EDGE, clamp(distance - (radius - edge) + 0.5))
             row.append((*colour, alpha))
         rows.append(row)
     return rows
@@ -88,12 +103,12 @@ def badge(size):
     """The About picture, on whole pixels: a diamond with a border and a
     white i, its stem and dot as wide as each other."""
     k = size / 16
-    border = {16: 1.5, 20: 2.0, 24: 2.0, 32: 3.0}[size]
-    stem = 2 if size < 32 else 4
+    border = {16: 1.5, 20: 2.0, 24: 2.0, 28: 2.5, 32: 3.0, 36: 3.0, 40: 3.5, 48: 4.0}[size]
+    stem = 2 if size < 28 else 4 if size < 48 else 6
     left = size // 2 - stem // 2
     dot_top = round(3 * k)
     stem_top, stem_bottom = round(6 * k), round(12 * k)
-    serif = 1 if size < 32 else 2
+    serif = 1 if size < 32 else 2 if size < 48 else 3
     centre = size / 2
     rows = []
     for y in range(size):
@@ -188,19 +203,83 @@ def ico(images):
     return directory + entries + bodies
 
 
-def icon(draw, sizes):
+def icon(draw, sizes, png_from):
     images = []
     for size in sizes:
         rows = to_bytes(draw(size))
-        images.append((size, png(rows) if size >= PNG_FROM else bitmap(rows)))
+        images.append((size, png(rows) if size >= png_from else bitmap(rows)))
     return ico(images)
 
 
+def unfilter(raw, size):
+    """PNG's scanlines, filters undone: rows of RGBA bytes."""
+    rows, previous, stride, at = [], bytes(4 * size), 4 * size, 0
+    for _ in range(size):
+        kind, line = raw[at], bytearray(raw[at + 1:at + 1 + stride])
+        at += 1 + stride
+        for i in range(stride):
+            left = line[i - 4] if i >= 4 else 0
+            up = previous[i]
+            corner = previous[i - 4] if i >= 4 else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 0xFF
+            elif kind == 2:
+                line[i] = (line[i] + up) & 0xFF
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 0xFF
+            elif kind == 4:
+                p = left + up - corner
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                line[i] = (line[i] + (left if pa <= pb and pa <= pc else up if pb <= pc
+                                      else corner)) & 0xFF
+        rows.append(bytes(line))
+        previous = line
+    return rows
+
+
+def decoded(data):
+    """An .ico's directory and each image's RGBA rows, top to bottom."""
+    count = struct.unpack_from("<H", data, 4)[0]
+    images = []
+    for n in range(count):
+        entry = struct.unpack_from("<BBBBHHII", data, 6 + 16 * n)
+        size, length, offset = entry[0] or 256, entry[6], entry[7]
+        body = data[offset:offset + length]
+        if body.startswith(b"\x89PNG"):
+            at, idat = 8, b""
+            while at < len(body):
+                chunk_length, kind = struct.unpack_from(">I4s", body, at)
+                if kind == b"IDAT":
+                    idat += body[at + 8:at + 8 + chunk_length]
+                at += 12 + chunk_length
+            rows = unfilter(zlib.decompress(idat), size)
+        else:
+            colours = body[40:40 + 4 * size * size]
+            rows = [bytes(colours[4 * (y * size + x) + c] for x in range(size)
+                          for c in (2, 1, 0, 3)) for y in reversed(range(size))]
+        images.append((entry[:6], rows))
+    return images
+
+
+def app_icon():
+    return icon(emblem, APP_SIZES, APP_PNG_FROM)
+
+
+def about_icon():
+    return icon(badge, ABOUT_SIZES, ABOUT_PNG_FROM)
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--check":
+        differ = [name for name, drawn in (("app.ico", app_icon()), ("about.ico", about_icon()))
+                  if decoded((Path(sys.argv[2]) / name).read_bytes()) != decoded(drawn)]
+        for name in differ:
+            print(f"{name} differs from what tools/make_icons.py draws", file=sys.stderr)
+        sys.exit(1 if differ else 0)
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(".")
     out.mkdir(parents=True, exist_ok=True)
-    (out / "app.ico").write_bytes(icon(emblem, APP_SIZES))
-    (out / "about.ico").write_bytes(icon(badge, ABOUT_SIZES))
+    (out / "app.ico").write_bytes(app_icon())
+    (out / "about.ico").write_bytes(about_icon())
 
 
 if __name__ == "__main__":

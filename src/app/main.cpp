@@ -10,6 +10,7 @@
 
 #include "cli/command_line.h"
 #include "cli/command_runner.h"
+#include "cli/guarded_exit_code.h"
 #include "cli/std_streams.h"
 #include "common/exit_codes.h"
 #include "common/handler_guard.h"
@@ -24,8 +25,8 @@ int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    frmTitleConfig form(SystemRegistry(), errors);
-    if (const LoadResult loaded = form.Load(instance); !loaded.Loaded()) {
+    frmTitleConfig form(SystemRegistry(), errors, instance);
+    if (const LoadResult loaded = form.Load(); !loaded.Loaded()) {
         if (!loaded.userTold) {
             const std::wstring text =
                 L"The window could not be created.\n\n" + errors.SystemErrorText(loaded.error);
@@ -46,21 +47,26 @@ int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
     return got < 0 ? exit_code::kUnexpected : static_cast<int>(message.wParam);
 }
 
-static_assert(kWindowStationVisible == static_cast<std::uint32_t>(WSF_VISIBLE));
-
 DWORD SessionOfThisProcess() {
     DWORD session = 0;
     return ProcessIdToSessionId(GetCurrentProcessId(), &session) ? session : 0;
 }
 
-// This process's window station's flags: WSF_VISIBLE unless it is one
-// nobody sees (a service's, or a deployment agent's in the system's context).
-DWORD WindowStationFlags() {
+// Whether a person sees what this process shows: not in session 0, where
+// services run, nor on a window station that is not shown (a deployment
+// agent's in the system's context), where a box would wait for ever.
+bool APersonCanSeeThisWindowStation() {
     USEROBJECTFLAGS flags{};
-    return GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
-                                     nullptr)
-               ? flags.dwFlags
-               : 0;
+    return SessionOfThisProcess() != 0 &&
+           GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                     nullptr) &&
+           (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+// Help that is asked for goes in a box only when standard output goes
+// nowhere and a person would see the box.
+bool HelpGoesInABox(bool hasOutput, bool personCanSee) {
+    return !hasOutput && personCanSee;
 }
 
 // A script gets text and an exit code, never a window or a message box. A
@@ -70,7 +76,7 @@ int RunScripted(const Command& command, const SystemErrorTexts& errors) {
     StdStreams streams;
     return GuardedExitCode(streams, [&] {
         if (command.action == Action::kHelp &&
-            HelpGoesInABox(streams.AttachOutput(), SessionOfThisProcess(), WindowStationFlags())) {
+            HelpGoesInABox(streams.HasOutput(), APersonCanSeeThisWindowStation())) {
             MessageBoxW(nullptr, UsageText().c_str(), layout::kCaption, MB_OK | MB_ICONINFORMATION);
             return exit_code::kSuccess;
         }

@@ -25,15 +25,15 @@ struct Command {
 // What follows the program's name in a whole command line, the name read as
 // the C runtime reads it: up to the first blank or tab outside double
 // quotes, the quotes themselves dropped.
-std::wstring_view ArgumentsOf(std::wstring_view commandLine);
+[[nodiscard]] std::wstring_view ArgumentsOf(std::wstring_view commandLine);
 
 // Splits the arguments that follow the program's name the way the C runtime
 // does: blanks and tabs separate them, double quotes group them, `""`
 // inside quotes is one quote, and backslashes escape only a quote.
-std::vector<std::wstring> SplitCommandLine(std::wstring_view arguments);
+[[nodiscard]] std::vector<std::wstring> SplitCommandLine(std::wstring_view arguments);
 
 // What the arguments that follow the program's name ask for.
-Command ParseCommandLine(std::wstring_view arguments);
+[[nodiscard]] Command ParseCommandLine(std::wstring_view arguments);
 
 // Every switch and the exit codes, CR LF line ends included.
-std::wstring UsageText();
+[[nodiscard]] std::wstring UsageText();

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/exit_codes.h"
 #include "store/save_result.h"
 #include "store/title_settings.h"
 
@@ -109,8 +110,4 @@ int RunCommand(const Command& command, Registry registry, const SystemErrorTexts
             break;
     }
     return exit_code::kUnexpected;
-}
-
-bool HelpGoesInABox(bool hasOutput, std::uint32_t session, std::uint32_t windowStationFlags) {
-    return !hasOutput && session != 0 && (windowStationFlags & kWindowStationVisible) != 0;
 }

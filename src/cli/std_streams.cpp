@@ -1,24 +1,25 @@
 #include "cli/std_streams.h"
 
 #include <algorithm>
+#include <cassert>
 #include <limits>
-#include <optional>
 #include <string>
+#include <variant>
 
 namespace {
 
-bool IsConsole(HANDLE handle) {
+[[nodiscard]] bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
     return GetConsoleMode(handle, &mode) != FALSE;
 }
 
-Win32Error LastError() {
+[[nodiscard]] Win32Error LastError() {
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
 }
 
 // Console writes go in pieces: older consoles refuse large ones.
-Win32Error WriteConsoleText(HANDLE console, std::wstring_view text) {
+[[nodiscard]] Win32Error WriteConsoleText(HANDLE console, std::wstring_view text) {
     constexpr std::size_t kPiece = 8192;
     while (!text.empty()) {
         const auto piece = static_cast<DWORD>(WholeCharactersUpTo(text, kPiece));
@@ -34,38 +35,38 @@ Win32Error WriteConsoleText(HANDLE console, std::wstring_view text) {
     return ERROR_SUCCESS;
 }
 
-// A stored title may be as long as the registry lets a value be; a text
-// that one conversion cannot take whole is not written cut short.
-std::optional<std::string> ToUtf8(std::wstring_view text) {
+// The text in UTF-8, or why it could not be converted. A stored title may
+// be as long as the registry lets a value be; a text that one conversion
+// cannot take whole is not written cut short.
+[[nodiscard]] std::variant<std::string, Win32Error> ToUtf8(std::wstring_view text) {
     if (text.empty()) {
         return std::string();
     }
     if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 4)) {
-        SetLastError(ERROR_ARITHMETIC_OVERFLOW);
-        return std::nullopt;
+        return Win32Error{ERROR_ARITHMETIC_OVERFLOW};
     }
     const int length = static_cast<int>(text.size());
     const int needed =
         WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) {
-        return std::nullopt;
+        return LastError();
     }
     std::string utf8(static_cast<std::size_t>(needed), '\0');
     if (WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), needed, nullptr,
                             nullptr) != needed) {
-        return std::nullopt;
+        return LastError();
     }
     return utf8;
 }
 
 // A file or pipe takes UTF-8. A full disk, a reader that has gone, or a
 // handle not open for writing ends the writing with the system's reason.
-Win32Error WriteFileText(HANDLE file, std::wstring_view text) {
-    const std::optional<std::string> utf8 = ToUtf8(text);
-    if (!utf8) {
-        return LastError();
+[[nodiscard]] Win32Error WriteFileText(HANDLE file, std::wstring_view text) {
+    const std::variant<std::string, Win32Error> utf8 = ToUtf8(text);
+    if (const Win32Error* error = std::get_if<Win32Error>(&utf8)) {
+        return *error;
     }
-    std::string_view rest = *utf8;
+    std::string_view rest = std::get<std::string>(utf8);
     while (!rest.empty()) {
         DWORD written = 0;
         const auto piece = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 20));
@@ -91,6 +92,7 @@ bool IsStream(HANDLE handle) {
 }
 
 std::size_t WholeCharactersUpTo(std::wstring_view text, std::size_t limit) {
+    assert(limit >= 2);
     if (text.size() <= limit) {
         return text.size();
     }
@@ -98,7 +100,7 @@ std::size_t WholeCharactersUpTo(std::wstring_view text, std::size_t limit) {
     return last >= 0xD800 && last <= 0xDBFF ? limit - 1 : limit;
 }
 
-bool StdStreams::AttachOutput() {
+bool StdStreams::HasOutput() {
     return IsStream(GetStdHandle(STD_OUTPUT_HANDLE)) || ParentConsole() != nullptr;
 }
 

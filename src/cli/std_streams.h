@@ -16,14 +16,14 @@ public:
     Win32Error Out(std::wstring_view text) override { return Write(STD_OUTPUT_HANDLE, text); }
     void Err(std::wstring_view text) override { static_cast<void>(Write(STD_ERROR_HANDLE, text)); }
 
-    // Whether standard output goes anywhere: to a handle of its own, or,
-    // attaching to it now, to the console of the process that started the
-    // program.
-    bool AttachOutput();
+    // Whether standard output goes anywhere: to a handle of its own, or to
+    // the console of the process that started the program, which it
+    // attaches to on the first ask.
+    [[nodiscard]] bool HasOutput();
 
 private:
-    Win32Error Write(DWORD stream, std::wstring_view text);
-    HANDLE ParentConsole();
+    [[nodiscard]] Win32Error Write(DWORD stream, std::wstring_view text);
+    [[nodiscard]] HANDLE ParentConsole();
 
     bool attachTried_ = false;
     UniqueFileHandle console_;
@@ -33,8 +33,8 @@ private:
 // a file, a character device (a console, NUL) or a pipe. A launcher may pass
 // handles that are not valid in this process (STARTF_USESTDHANDLES without
 // inheriting them), or that are no stream, which are none of these.
-bool IsStream(HANDLE handle);
+[[nodiscard]] bool IsStream(HANDLE handle);
 
-// How many units of `text`, at most `limit` (which is at least 2), end on a
-// whole character: a surrogate pair is never split.
-std::size_t WholeCharactersUpTo(std::wstring_view text, std::size_t limit);
+// How many units of `text`, at most `limit`, end on a whole character: a
+// surrogate pair is never split. `limit` is at least 2, room for one pair.
+[[nodiscard]] std::size_t WholeCharactersUpTo(std::wstring_view text, std::size_t limit);

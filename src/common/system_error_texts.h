@@ -10,7 +10,7 @@
 class SystemErrorTexts {
 public:
     virtual ~SystemErrorTexts() = default;
-    virtual std::wstring SystemErrorText(Win32Error code) const = 0;
+    [[nodiscard]] virtual std::wstring SystemErrorText(Win32Error code) const = 0;
 
 protected:
     SystemErrorTexts() = default;

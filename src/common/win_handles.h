@@ -26,7 +26,7 @@ public:
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
-    Handle get() const noexcept { return handle_; }
+    [[nodiscard]] Handle get() const noexcept { return handle_; }
     explicit operator bool() const noexcept { return Traits::IsHandle(handle_); }
     [[nodiscard]] Handle release() noexcept { return std::exchange(handle_, Traits::None()); }
     // Closes the handle held and takes `handle`. The last error outlives the
@@ -51,8 +51,8 @@ private:
 template <class H, class Closer>
 struct NullIsNone {
     using Handle = H;
-    static Handle None() noexcept { return nullptr; }
-    static bool IsHandle(Handle handle) noexcept { return handle != nullptr; }
+    [[nodiscard]] static Handle None() noexcept { return nullptr; }
+    [[nodiscard]] static bool IsHandle(Handle handle) noexcept { return handle != nullptr; }
     static void Close(Handle handle) noexcept { Closer{}(handle); }
 };
 
@@ -73,8 +73,8 @@ struct DestroyWindowHandle {
 // INVALID_HANDLE_VALUE, not null, and neither is closed.
 struct FileHandleTraits {
     using Handle = HANDLE;
-    static Handle None() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsHandle(Handle handle) noexcept {
+    [[nodiscard]] static Handle None() noexcept { return INVALID_HANDLE_VALUE; }
+    [[nodiscard]] static bool IsHandle(Handle handle) noexcept {
         return handle != nullptr && handle != INVALID_HANDLE_VALUE;
     }
     static void Close(Handle handle) noexcept { CloseHandle(handle); }
@@ -105,7 +105,7 @@ public:
     PaintScope& operator=(const PaintScope&) = delete;
 
     // Null when BeginPaint failed.
-    HDC Dc() const { return dc_; }
+    [[nodiscard]] HDC Dc() const { return dc_; }
 
 private:
     HWND window_;

@@ -11,5 +11,5 @@ class WinSystemErrorTexts final : public SystemErrorTexts {
 public:
     // The description without its trailing line end, or "Error N." when the
     // system has none.
-    std::wstring SystemErrorText(Win32Error code) const override;
+    [[nodiscard]] std::wstring SystemErrorText(Win32Error code) const override;
 };

@@ -88,8 +88,8 @@ protected:
 class AnsiCodec {
 public:
     virtual ~AnsiCodec() = default;
-    virtual std::optional<std::string> ToAnsi(std::wstring_view text) const = 0;
-    virtual std::optional<std::wstring> FromAnsi(std::string_view ansi) const = 0;
+    [[nodiscard]] virtual std::optional<std::string> ToAnsi(std::wstring_view text) const = 0;
+    [[nodiscard]] virtual std::optional<std::wstring> FromAnsi(std::string_view ansi) const = 0;
 
 protected:
     AnsiCodec() = default;

@@ -17,10 +17,10 @@ struct SaveResult {
     SaveOutcome outcome = SaveOutcome::kSaved;
     Win32Error error = win32_error::kSuccess;  // the failing call's, or kOutOfMemory
 
-    bool Saved() const { return outcome == SaveOutcome::kSaved; }
+    [[nodiscard]] bool Saved() const { return outcome == SaveOutcome::kSaved; }
     friend bool operator==(const SaveResult&, const SaveResult&) = default;
 };
 
 // Why a write failed, for the user: the window's error box and the command
 // line's error stream say the same.
-std::wstring FailureText(const SaveResult& result, const SystemErrorTexts& errors);
+[[nodiscard]] std::wstring FailureText(const SaveResult& result, const SystemErrorTexts& errors);

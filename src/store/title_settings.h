@@ -12,10 +12,10 @@ inline constexpr std::wstring_view kTitleValueName = L"Window Title";
 inline constexpr std::wstring_view kFallbackTitle = L"Microsoft Internet Explorer";
 
 // The per-user title, or "" when there is none.
-std::wstring GetUserTitle(Registry registry) noexcept;
+[[nodiscard]] std::wstring GetUserTitle(Registry registry) noexcept;
 
 // The machine-wide title, or the fallback title when it is empty or absent.
-std::wstring GetDefaultTitle(Registry registry) noexcept;
+[[nodiscard]] std::wstring GetDefaultTitle(Registry registry) noexcept;
 
 // The same two reads, saying how each went; the text is what the two above
 // give, whatever the outcome.

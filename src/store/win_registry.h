@@ -7,8 +7,8 @@
 
 class WinAnsiCodec final : public AnsiCodec {
 public:
-    std::optional<std::string> ToAnsi(std::wstring_view text) const override;
-    std::optional<std::wstring> FromAnsi(std::string_view ansi) const override;
+    [[nodiscard]] std::optional<std::string> ToAnsi(std::wstring_view text) const override;
+    [[nodiscard]] std::optional<std::wstring> FromAnsi(std::string_view ansi) const override;
 };
 
 class WinRegistryApi final : public RegistryApi {
@@ -25,4 +25,4 @@ public:
 };
 
 // The process's registry and code page.
-Registry SystemRegistry();
+[[nodiscard]] Registry SystemRegistry();

@@ -6,13 +6,13 @@
 
 #include "common/win_handles.h"
 
-int TwipsToPixels(int twips, UINT dpi);
+[[nodiscard]] int TwipsToPixels(int twips, UINT dpi);
 
 // The system's message font at `dpi`, or none.
-UniqueFont MessageFont(UINT dpi);
+[[nodiscard]] UniqueFont MessageFont(UINT dpi);
 
 // The frame, of this style, whose client area is the layout's at `dpi`.
-SIZE FrameSize(UINT dpi, DWORD style, DWORD exStyle);
+[[nodiscard]] SIZE FrameSize(UINT dpi, DWORD style, DWORD exStyle);
 
 // Moves and sizes every control of the layout to its place at `dpi`.
 void PlaceControls(HWND window, UINT dpi);

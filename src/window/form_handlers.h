@@ -17,7 +17,7 @@ public:
     virtual ~FormView() = default;
     virtual void SetLabel3Caption(const std::wstring& text) = 0;
     virtual void SetText1Text(const std::wstring& text) = 0;
-    virtual std::wstring Text1Text() const = 0;
+    [[nodiscard]] virtual std::wstring Text1Text() const = 0;
     virtual void Hide() = 0;
     virtual void Show() = 0;
     // Puts the focus in Text1 with all of its text selected; while the
@@ -37,10 +37,10 @@ inline constexpr std::wstring_view kConfirmationCaption = L"Registry changed";
 inline constexpr std::wstring_view kFailureCaption = L"Registry not changed";
 inline constexpr std::wstring_view kAboutCaption = L"About";
 
-std::wstring ConfirmationText(std::wstring_view title);
+[[nodiscard]] std::wstring ConfirmationText(std::wstring_view title);
 // Why OK does not store an offered title that the code page mangled.
-std::wstring MangledOfferText();
-std::wstring AboutText();
+[[nodiscard]] std::wstring MangledOfferText();
+[[nodiscard]] std::wstring AboutText();
 
 // What the handlers keep between messages.
 struct FormState {

@@ -61,11 +61,6 @@ bool HighContrastOn() {
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
-HICON LoadIconAt(HINSTANCE instance, int id, int size) {
-    return static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-}
-
 }  // namespace
 
 void ShowUnhandledError(HWND owner, const char* what) noexcept {
@@ -84,17 +79,21 @@ frmTitleConfig::~frmTitleConfig() {
     window_.reset();
 }
 
-LoadResult frmTitleConfig::Load(HINSTANCE instance) {
-    instance_ = instance;
-    // The icons are set per window, at its DPI.
+LoadResult frmTitleConfig::Load() {
+    const HINSTANCE instance = instance_;
+    // The window sets its icons at its DPI. The class's icon, shared and
+    // loaded at the system's size, serves whoever reads the class.
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = ForwardToOwner<frmTitleConfig>;
     windowClass.hInstance = instance;
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(
+        instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kClassName;
-    if (RegisterClassExW(&windowClass) == 0) {
+    // A window loaded before in this process has registered the class.
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return {LastError()};
     }
     owner_.reset(CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
@@ -157,21 +156,11 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
             createError_ = CreateControls();
             return createError_ == ERROR_SUCCESS ? 0 : -1;
         case WM_SETCURSOR:
-            // The mouse has come over a control: the About button's tooltip
-            // is needed from now on, and not before.
-            if (reinterpret_cast<HWND>(wParam) == Control(layout::kCommand3)) {
-                CreateTooltip();
-            }
+            OnSetCursor(reinterpret_cast<HWND>(wParam));
             break;
         case WM_GETICON:
-            // Alt+Tab asks for the big icon, which nothing shows at first.
-            // The answer is the icon held, whatever setting it made the
-            // system ask or store meanwhile (Wine's driver asks again).
-            if (wParam == ICON_BIG) {
-                if (!bigIconAsked_) {
-                    ApplyBigIcon(dpi_);
-                }
-                return reinterpret_cast<LRESULT>(bigIcon_.get());
+            if (const HICON icon = OnGetIcon(wParam, static_cast<UINT>(lParam))) {
+                return reinterpret_cast<LRESULT>(icon);
             }
             break;
         case WM_COMMAND:
@@ -236,37 +225,18 @@ DWORD frmTitleConfig::CreateControls() {
     }
     // The edit control's default limit is about 32K characters.
     SendMessageW(Control(layout::kText1), EM_SETLIMITTEXT, 0, 0);
-    ApplyIcons(dpi_);
+    icons_.Apply(Window(), Control(layout::kCommand3), dpi_);
     // The frame was made for the system's DPI; a window that starts on a
     // monitor of another DPI takes its own.
     FitFrameToClient(Window(), dpi_);
     return ERROR_SUCCESS;
 }
 
-// The About button's tooltip, made once the mouse first comes over the
-// button: it takes the mouse's messages to the button from then on.
-void frmTitleConfig::CreateTooltip() {
-    if (tooltip_ != nullptr) {
-        return;
-    }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                               Window(), nullptr, instance_, nullptr);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = Window();
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(layout::kCommand3));
-    tool.lpszText = const_cast<wchar_t*>(layout::kAboutName);
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
 void frmTitleConfig::ApplyLayout(UINT dpi) {
     dpi_ = dpi;
     ApplyFont(dpi);
     PlaceControls(Window(), dpi);
-    ApplyIcons(dpi);
+    icons_.Apply(Window(), Control(layout::kCommand3), dpi);
     InvalidateRect(Window(), nullptr, TRUE);
 }
 
@@ -282,27 +252,18 @@ void frmTitleConfig::ApplyFont(UINT dpi) {
     font_ = std::move(font);
 }
 
-// The icons the first paint shows, at the window's DPI; each old icon is
-// destroyed only once its replacement is in place.
-void frmTitleConfig::ApplyIcons(UINT dpi) {
-    UniqueIcon about(LoadIconAt(instance_, IDI_ABOUT, layout::AboutIconSize(dpi)));
-    SendMessageW(Control(layout::kCommand3), BM_SETIMAGE, IMAGE_ICON,
-                 reinterpret_cast<LPARAM>(about.get()));
-    aboutIcon_ = std::move(about);
-    UniqueIcon small(LoadIconAt(instance_, IDI_APP, GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
-    SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
-    smallIcon_ = std::move(small);
+// The mouse has come over a control: the About button's tooltip is needed
+// from now on, and not before.
+void frmTitleConfig::OnSetCursor(HWND control) {
+    if (control == Control(layout::kCommand3)) {
+        tooltip_.Create(Window(), control, layout::kAboutName);
+    }
 }
 
-// The big icon (Alt+Tab), from the first time it is asked for. Setting it
-// may make the system ask for it again, which then finds it; the old one
-// goes once it is replaced.
-void frmTitleConfig::ApplyBigIcon(UINT dpi) {
-    bigIconAsked_ = true;
-    const UniqueIcon old = std::exchange(
-        bigIcon_,
-        UniqueIcon(LoadIconAt(instance_, IDI_APP, GetSystemMetricsForDpi(SM_CXICON, dpi))));
-    SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+// The answer is the icon held, whatever setting it made the system ask or
+// store meanwhile (Wine's driver asks again); the caller may name a DPI.
+HICON frmTitleConfig::OnGetIcon(WPARAM type, UINT dpi) {
+    return icons_.Answer(Window(), type, dpi);
 }
 
 void frmTitleConfig::OnCommand(int id, int code) {
@@ -375,9 +336,7 @@ void frmTitleConfig::OnActivate(bool active) {
 // texts take their colours anew, and the lines theirs at the next paint.
 void frmTitleConfig::OnColoursChanged() {
     highContrast_ = HighContrastOn();
-    if (tooltip_ != nullptr) {
-        SendMessageW(tooltip_, WM_SYSCOLORCHANGE, 0, 0);
-    }
+    tooltip_.OnColoursChanged();
     RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -405,9 +364,6 @@ BOOL frmTitleConfig::OnGetDpiScaledSize(UINT dpi, SIZE& size) const {
 
 void frmTitleConfig::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyLayout(dpi);
-    if (bigIconAsked_) {
-        ApplyBigIcon(dpi);
-    }
     SetWindowPos(Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     FitFrameToClient(Window(), dpi_);

@@ -9,9 +9,12 @@
 #include "common/system_error_texts.h"
 #include "common/win_handles.h"
 #include "store/registry_api.h"
+#include "window/control_tooltip.h"
 #include "window/form_handlers.h"
 #include "window/layout.h"
+#include "window/resource_ids.h"
 #include "window/setting_change.h"
+#include "window/window_icons.h"
 
 // Tells the user of an error that no handler caught.
 void ShowUnhandledError(HWND owner, const char* what) noexcept;
@@ -21,23 +24,26 @@ struct LoadResult {
     DWORD error = ERROR_SUCCESS;  // the system's code for what failed, or ERROR_SUCCESS
     bool userTold = false;        // the user has already been shown an error box
 
-    bool Loaded() const { return error == ERROR_SUCCESS; }
+    [[nodiscard]] bool Loaded() const { return error == ERROR_SUCCESS; }
 };
 
 class frmTitleConfig final : private FormView {
 public:
-    frmTitleConfig(Registry registry, const SystemErrorTexts& errors)
-        : registry_(registry), errors_(errors) {}
+    frmTitleConfig(Registry registry, const SystemErrorTexts& errors, HINSTANCE instance)
+        : registry_(registry),
+          errors_(errors),
+          instance_(instance),
+          icons_(instance, IDI_APP, IDI_ABOUT) {}
     ~frmTitleConfig() override;
     frmTitleConfig(const frmTitleConfig&) = delete;
     frmTitleConfig& operator=(const frmTitleConfig&) = delete;
 
     // Creates the hidden window and its controls and runs Form_Load.
-    [[nodiscard]] LoadResult Load(HINSTANCE instance);
+    [[nodiscard]] LoadResult Load();
     // Shows the window centred on the work area, the focus in Text1.
     void ShowCentred();
     // Lets the dialog manager handle Tab and the like; true when it did.
-    bool PreTranslateMessage(MSG& message);
+    [[nodiscard]] bool PreTranslateMessage(MSG& message);
 
 private:
     template <class Owner>
@@ -48,28 +54,27 @@ private:
     void ReportUnhandledError(const char* what) noexcept;
 
     [[nodiscard]] DWORD CreateControls();
-    void CreateTooltip();
     void ApplyLayout(UINT dpi);
     void ApplyFont(UINT dpi);
-    void ApplyIcons(UINT dpi);
-    void ApplyBigIcon(UINT dpi);
-    HWND Window() const { return window_.get(); }
-    HWND Control(layout::ControlId id) const { return GetDlgItem(Window(), id); }
+    [[nodiscard]] HWND Window() const { return window_.get(); }
+    [[nodiscard]] HWND Control(layout::ControlId id) const { return GetDlgItem(Window(), id); }
 
+    void OnSetCursor(HWND control);
+    [[nodiscard]] HICON OnGetIcon(WPARAM type, UINT dpi);
     void OnCommand(int id, int code);
     void OnPaint();
     void PaintLines(HDC dc) const;
-    LRESULT OnControlColor(UINT message, HDC dc, HWND control);
+    [[nodiscard]] LRESULT OnControlColor(UINT message, HDC dc, HWND control);
     void OnActivate(bool active);
     void OnColoursChanged();
     void OnSettingChange(SettingEffect effect);
-    BOOL OnGetDpiScaledSize(UINT dpi, SIZE& size) const;
+    [[nodiscard]] BOOL OnGetDpiScaledSize(UINT dpi, SIZE& size) const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);
 
     // FormView
     void SetLabel3Caption(const std::wstring& text) override;
     void SetText1Text(const std::wstring& text) override;
-    std::wstring Text1Text() const override;
+    [[nodiscard]] std::wstring Text1Text() const override;
     void Hide() override;
     void Show() override;
     void FocusText1() override;
@@ -79,18 +84,15 @@ private:
     Registry registry_;
     const SystemErrorTexts& errors_;
     FormState state_;
-    HINSTANCE instance_ = nullptr;
+    HINSTANCE instance_;
     UniqueWindow owner_;  // hidden: an owned window has no taskbar button
     UniqueWindow window_;
-    HWND tooltip_ = nullptr;    // owned by window_, destroyed with it
+    ControlTooltip tooltip_;
     HWND lastFocus_ = nullptr;  // one of window_'s controls
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     bool highContrast_ = false;
     UniqueFont font_;
-    UniqueIcon bigIcon_;
-    bool bigIconAsked_ = false;
-    UniqueIcon smallIcon_;
-    UniqueIcon aboutIcon_;
+    WindowIcons icons_;
     DWORD createError_ = ERROR_SUCCESS;  // what WM_CREATE could not make
     bool failed_ = false;                // an unhandled error has been shown
 };

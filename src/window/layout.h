@@ -90,7 +90,8 @@ inline constexpr std::uint32_t kDarkBlue = 0x00800000;
 // The text colour a control sets over the system's, if any: dark blue for
 // the two dark-blue controls, except in high contrast, where every text
 // keeps the colours the user chose.
-constexpr std::optional<std::uint32_t> TextColour(const Control& control, bool highContrast) {
+[[nodiscard]] constexpr std::optional<std::uint32_t> TextColour(const Control& control,
+                                                                bool highContrast) {
     if (control.darkBlue && !highContrast) {
         return kDarkBlue;
     }
@@ -98,7 +99,7 @@ constexpr std::optional<std::uint32_t> TextColour(const Control& control, bool h
 }
 
 // The control with this id, or nullptr.
-constexpr const Control* FindControl(int id) {
+[[nodiscard]] constexpr const Control* FindControl(int id) {
     for (const Control& control : kControls) {
         if (control.id == id) {
             return &control;
@@ -107,17 +108,20 @@ constexpr const Control* FindControl(int id) {
     return nullptr;
 }
 
-// The sizes the About picture is drawn at, and the one for a DPI: 16 at 96,
-// 20 at 120, 24 at 144, 32 at 192, and the nearest otherwise (the smaller
-// of two as near), so that it is never stretched.
-inline constexpr int kAboutIconSizes[] = {16, 20, 24, 32};
-constexpr int AboutIconSize(unsigned dpi) {
-    const int wanted = static_cast<int>(16 * dpi / 96);
+// The sizes the About picture is drawn at, each held by its icon. At 96 DPI
+// the picture takes 16 of the button's 20 pixels of height; at any DPI it
+// takes the drawn size nearest to that share (the smaller of two as near),
+// so that it is drawn at its size at every scale from 100% to 300%.
+inline constexpr int kAboutIconSizes[] = {16, 20, 24, 28, 32, 36, 40, 48};
+[[nodiscard]] constexpr int AboutIconSize(int buttonHeight) {
+    // Distances in fifths of a pixel: the share is four fifths.
+    const auto distance = [buttonHeight](int size) {
+        const int fifths = size * 5 - buttonHeight * 4;
+        return fifths < 0 ? -fifths : fifths;
+    };
     int nearest = kAboutIconSizes[0];
     for (const int size : kAboutIconSizes) {
-        const int distance = size > wanted ? size - wanted : wanted - size;
-        const int best = nearest > wanted ? nearest - wanted : wanted - nearest;
-        if (distance < best) {
+        if (distance(size) < distance(nearest)) {
             nearest = size;
         }
     }

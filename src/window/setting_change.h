@@ -10,4 +10,4 @@ enum class SettingEffect {
     kLayout,   // the window metrics: the message font, and with it the layout
 };
 
-SettingEffect EffectOfSettingChange(WPARAM action, LPARAM area);
+[[nodiscard]] SettingEffect EffectOfSettingChange(WPARAM action, LPARAM area);

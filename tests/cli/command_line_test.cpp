@@ -10,6 +10,7 @@
 
 #include "cli/command_line.h"
 #include "cli/command_runner.h"
+#include "cli/guarded_exit_code.h"
 #include "support/fake_system_errors.h"
 #include "support/memory_registry.h"
 #include "support/registry_backends.h"
@@ -180,7 +181,8 @@ TEST(RunCommand, AFailedWriteTellsWhyOnTheErrorStreamWithItsOwnExitCode) {
     EXPECT_EQ(refused.out + lossy.out, L"");
 }
 
-// Memory running out is no refusal of the registry's: the unexpected error.
+// Memory running out is no refusal of the registry's: the unexpected error,
+// said in one line, whether the store meets it or it escapes the command.
 TEST(RunCommand, RunningOutOfMemoryExitsAsUnexpected) {
     const std::pair<RegOp, Command> runs[] = {{RegOp::kOpen, {Action::kGet, L""}},
                                               {RegOp::kCreate, {Action::kSet, L"New"}}};
@@ -189,38 +191,19 @@ TEST(RunCommand, RunningOutOfMemoryExitsAsUnexpected) {
         Cp1252Codec codec;
         RecordingOutput output;
         api.ExhaustMemory(op);
-        EXPECT_EQ(RunCommand(command, {api, codec}, FakeSystemErrors(), output),
+        EXPECT_EQ(GuardedExitCode(
+                      output,
+                      [&] {
+                          return RunCommand(command, {api, codec}, FakeSystemErrors(), output);
+                      }),
                   exit_code::kUnexpected);
         EXPECT_EQ(output.out, L"");
         EXPECT_NE(output.err.find(L"system text for 14"), std::wstring::npos) << output.err.size();
     }
-}
-
-// An error that escapes a command exits as unexpected, said in one line.
-TEST(GuardedExitCode, GivesTheWorksCodeOrUnexpectedWhenItThrows) {
-    RecordingOutput output;
-    EXPECT_EQ(GuardedExitCode(output, [] { return exit_code::kUsage; }), exit_code::kUsage);
-    EXPECT_EQ(GuardedExitCode(output, []() -> int { throw std::bad_alloc(); }),
+    RecordingOutput escaped;
+    EXPECT_EQ(GuardedExitCode(escaped, []() -> int { throw std::bad_alloc(); }),
               exit_code::kUnexpected);
-    EXPECT_EQ(output.err, L"An error occurred that the program did not expect.\r\n");
-}
-
-// Help comes in a box only where it has nowhere to go and a person sees it.
-TEST(HelpGoesInABox, OnlyWithoutOutputOutsideSessionZeroOnAShownWindowStation) {
-    struct Case {
-        bool hasOutput;
-        std::uint32_t session;
-        std::uint32_t flags;
-        bool box;
-    };
-    const Case cases[] = {{false, 1, kWindowStationVisible, true},
-                          {true, 1, kWindowStationVisible, false},
-                          {false, 0, kWindowStationVisible, false},
-                          {false, 1, 0, false}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(HelpGoesInABox(c.hasOutput, c.session, c.flags), c.box)
-            << c.hasOutput << " " << c.session << " " << c.flags;
-    }
+    EXPECT_EQ(escaped.err, L"An error occurred that the program did not expect.\r\n");
 }
 
 // What a script gets when a title cannot be trusted or the output is lost:

@@ -12,6 +12,8 @@ TEST(WholeCharactersUpTo, NeverSplitsASurrogatePair) {
     EXPECT_EQ(WholeCharactersUpTo(pair, 4), 4u);
     EXPECT_EQ(WholeCharactersUpTo(pair, 2), 2u);
     EXPECT_EQ(WholeCharactersUpTo(L"abc", 2), 2u);
+    // A piece that ends on a pair's low half holds the whole pair.
+    EXPECT_EQ(WholeCharactersUpTo(pair + L"c", 4), 4u);
 }
 
 TEST(IsStream, TakesFilesDevicesAndPipesAndNothingElse) {
@@ -23,6 +25,13 @@ TEST(IsStream, TakesFilesDevicesAndPipesAndNothingElse) {
     const UniqueFileHandle device(
         CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     const UniqueFileHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    wchar_t folder[MAX_PATH]{};
+    wchar_t path[MAX_PATH]{};
+    ASSERT_NE(GetTempPathW(MAX_PATH, folder), 0u);
+    ASSERT_NE(GetTempFileNameW(folder, L"tb", 0, path), 0u);
+    const UniqueFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    EXPECT_TRUE(IsStream(file.get()));
     EXPECT_TRUE(IsStream(pipeWrite.get()));
     EXPECT_TRUE(IsStream(device.get()));
     EXPECT_FALSE(IsStream(event.get()));

@@ -41,8 +41,12 @@ TEST(UniqueHandle, ClosesWhatItHeldOnMoveResetAndEndAndKeepsTheLastError) {
 TEST(UniqueHandle, AResetToTheHandleHeldStopsDebugBuildsAndClosesNothing) {
     closed.clear();
     FakeOwner owner(1);
-    EXPECT_DEBUG_DEATH(owner.reset(1), "");
+#ifdef NDEBUG
+    owner.reset(1);
     EXPECT_TRUE(closed.empty());
+#else
+    EXPECT_DEATH(owner.reset(1), "");
+#endif
     static_cast<void>(owner.release());
 }
 

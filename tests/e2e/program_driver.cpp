@@ -433,13 +433,3 @@ void CALLBACK FocusRecorder::OnFocus(HWINEVENTHOOK, DWORD, HWND window, LONG obj
         focused.push_back(window);
     }
 }
-
-RemoteMemory::RemoteMemory(HANDLE process, SIZE_T size)
-    : process_(process),
-      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
-
-RemoteMemory::~RemoteMemory() {
-    if (address_ != nullptr) {
-        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-    }
-}

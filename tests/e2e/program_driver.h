@@ -183,29 +183,3 @@ private:
                                  DWORD);
     HWINEVENTHOOK hook_;
 };
-
-// A block of memory in another process, for the messages whose lParam
-// points at data the system does not carry across processes.
-class RemoteMemory {
-public:
-    RemoteMemory(HANDLE process, SIZE_T size);
-    ~RemoteMemory();
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-
-    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
-    template <class T>
-    bool Write(const T& value) {
-        return WriteProcessMemory(process_, address_, &value, sizeof value, nullptr) != FALSE;
-    }
-    template <class T>
-    T Read() const {
-        T value{};
-        ReadProcessMemory(process_, address_, &value, sizeof value, nullptr);
-        return value;
-    }
-
-private:
-    HANDLE process_;
-    void* address_;
-};

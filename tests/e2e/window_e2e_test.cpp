@@ -500,46 +500,6 @@ TEST_F(WindowE2E, ShiftTabGoesBackAndSpacePressesTheFocusedButton) {
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
 }
 
-// A move to a monitor of 144 DPI, as the system makes it: it asks the
-// window for its size there, then suggests that rectangle. The messages
-// carry pointers, into memory written in the window's process: Windows may
-// marshal or check them, or refuse them from another process, where Wine
-// passes them as they are.
-TEST_F(WindowE2E, KeepsTheLayoutWhenTheDpiChanges) {
-    if (!UnderWine()) {
-        GTEST_SKIP() << "Wine-only: Windows does not take WM_GETDPISCALEDSIZE and "
-                        "WM_DPICHANGED with pointers from another process; the layout at "
-                        "another DPI is checked at start-up instead";
-    }
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ExpectLayoutAt(96, 0);
-    constexpr UINT kDpi = 144;
-    RemoteMemory remote(program_->Process(), sizeof(RECT));
-    ASSERT_NE(remote.Address(), 0);
-
-    ASSERT_TRUE(remote.Write(SIZE{}));
-    EXPECT_TRUE(SendMessageW(window_, WM_GETDPISCALEDSIZE, kDpi, remote.Address()));
-    const SIZE size = remote.Read<SIZE>();
-    RECT expected{0, 0, MulDiv(6450, kDpi, 1440), MulDiv(2445, kDpi, 1440)};
-    AdjustWindowRectExForDpi(&expected, static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)),
-                             FALSE, static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE)), kDpi);
-    EXPECT_EQ(size.cx, expected.right - expected.left);
-    EXPECT_EQ(size.cy, expected.bottom - expected.top);
-
-    RECT frame{};
-    GetWindowRect(window_, &frame);
-    const RECT suggested{frame.left, frame.top, frame.left + size.cx, frame.top + size.cy};
-    ASSERT_TRUE(remote.Write(suggested));
-    SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(kDpi, kDpi), remote.Address());
-    ExpectLayoutAt(kDpi, 1);
-    GetWindowRect(window_, &frame);
-    EXPECT_EQ(frame.left, suggested.left);
-    EXPECT_EQ(frame.top, suggested.top);
-
-    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ExpectExitWith(0);
-}
-
 TEST_F(WindowE2E, AboutShowsItsMessageAndLeavesTheWindowAsItWas) {
     ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Mine\0"s));
     ASSERT_NO_FATAL_FAILURE(Start());

@@ -67,6 +67,8 @@ make)
     # progress too.
     TITLEBAR_SIGN_CERT="$certs/signer.pem" TITLEBAR_SIGN_KEY="$certs/signer.key" \
         TITLEBAR_RELEASE_UNCOMMITTED=1 TITLEBAR_DIST_DIR="$dist" "$top/scripts/package.sh"
+    # The folder is made private while it fills: others may read it once done.
+    [ "$(stat -c %a "$dist")" = 755 ] || fail "dist is left $(stat -c %a "$dist")"
     ;;
 msi)
     "$here/msi_rules.sh" "$(msi)"
@@ -74,7 +76,9 @@ msi)
     # Each deliberate fault breaks the rule it names: a per-user folder left
     # behind, a per-user package that puts the program in the machine's
     # Program Files, a per-machine one that puts it in one user's profile, a
-    # file name that Windows cannot give a file.
+    # file name that Windows cannot give a file, a short name longer than
+    # 8.3, a folder name with a character no name may hold, and a
+    # per-machine shortcut whose key path is not the user's.
     user_wxs=$top/packaging/ietitlebar.wxs
     machine_wxs=$top/packaging/ietitlebar-machine.wxs
     while read -r rule scope wxs edit; do
@@ -88,6 +92,9 @@ ICE64 user $user_wxs /RemoveFolder/d
 ICE91 user $user_wxs s/"LocalAppDataFolder"/"ProgramFiles64Folder"/
 ICE91 machine $machine_wxs s/"ProgramFiles64Folder"/"LocalAppDataFolder"/
 ICE03 user $user_wxs s/Name="README.txt"/Name="READ*ME.txt"/
+ICE03 user $user_wxs s/Name="README.txt"/Name="READMEFILE.txt|README.txt"/
+ICE03 user $user_wxs s/Name="ietitlebar">/Name="ietitle*bar">/
+ICE43 machine $machine_wxs s/Root="HKCU"/Root="HKLM"/
 FAULTS
 
     msiextract -C "$work/packed" "$(msi)" >/dev/null
@@ -183,12 +190,12 @@ zip)
         [ $((0x$flags & ${flag%%:*})) -ne 0 ] || fail "the program lacks ${flag#*:} ($flags)"
     done
     # Its icons at every size Windows asks for, 32 bits with alpha: its own
-    # (the first group) at eight, the About picture at four.
+    # (the first group) and the About picture at eight each.
     wrestool -x --type=14 "$work/ietitlebar.exe" -o "$work"
     for group in "$work"/ietitlebar.exe_14_*.ico; do
         case $group in
         *_14_1.ico) wanted="16 20 24 32 40 48 64 256" ;;
-        *) wanted="16 20 24 32" ;;
+        *) wanted="16 20 24 28 32 36 40 48" ;;
         esac
         [ "$(icotool -l "$group" | sed -n 's/.*--width=\([0-9]*\) .*--bit-depth=32 .*/\1/p' |
             tr '\n' ' ')" = "$wanted " ] || fail "$(basename "$group") holds: $(icotool -l "$group")"
@@ -230,6 +237,10 @@ spdx)
         all(.[]; (.versionInfo | length > 0) and (.supplier | startswith("Organization: "))
             and (.licenseDeclared | length > 0))' "$spdx" >/dev/null ||
         fail "a component lacks its version, supplier or licence"
+    # A package URL's version is percent-encoded: a raw + there reads as a
+    # space.
+    jq -e 'all(.packages[].externalRefs[]?; .referenceLocator | test("@[^+?]+[?]"))' \
+        "$spdx" >/dev/null || fail "a package URL's version holds a raw +"
     jq -e '[.. | strings | select(length == 0)] | length == 0' "$spdx" >/dev/null ||
         fail "$(basename "$spdx") has an empty value"
     for file in "$(zip)" "$(msi)" "$(machine_msi)"; do

@@ -9,7 +9,10 @@
 
 #include "support/fake_system_errors.h"
 #include "support/memory_registry.h"
+#include "support/test_handles.h"
+#include "window/dpi_layout.h"
 #include "window/frm_title_config.h"
+#include "window/window_icons.h"
 
 namespace {
 
@@ -50,14 +53,104 @@ TEST(FrmTitleConfig, AWindowDestroyedBeforeItShowsLeavesNoQuitBehind) {
     Cp1252Codec codec;
     const FakeSystemErrors errors;
     {
-        frmTitleConfig form(Registry{api, codec}, errors);
-        ASSERT_TRUE(form.Load(GetModuleHandleW(nullptr)).Loaded());
+        frmTitleConfig form(Registry{api, codec}, errors, GetModuleHandleW(nullptr));
+        ASSERT_TRUE(form.Load().Loaded());
     }
     EXPECT_FALSE(QuitPending());
     EXPECT_TRUE(BoxWaitsForItsClick());
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
+}
+
+// An icon's width, and the colour of its centre pixel.
+struct IconLook {
+    int width = 0;
+    COLORREF centre = CLR_INVALID;
+};
+
+IconLook LookOf(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) {
+        return {};
+    }
+    const UniqueBitmap colour(info.hbmColor);
+    const UniqueBitmap mask(info.hbmMask);
+    BITMAP bitmap{};
+    GetObjectW(colour.get(), sizeof bitmap, &bitmap);
+    const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    const ScopedSelect select(dc.get(), colour.get());
+    return {bitmap.bmWidth, GetPixel(dc.get(), bitmap.bmWidth / 2, bitmap.bmHeight / 2)};
+}
+
+// Each size from the image of that size or a larger one, never a smaller.
+TEST(LoadIconScaledDown, TakesTheImageOfTheSizeOrALargerOne) {
+    constexpr int kSizesIcon = 3;  // 16 pixels red, 20 green, 24 blue
+    const std::pair<int, COLORREF> cases[] = {
+        {16, RGB(255, 0, 0)}, {18, RGB(0, 255, 0)}, {20, RGB(0, 255, 0)}, {22, RGB(0, 0, 255)}};
+    for (const auto& [size, colour] : cases) {
+        const UniqueIcon icon = LoadIconScaledDown(GetModuleHandleW(nullptr), kSizesIcon, size);
+        const IconLook look = LookOf(icon.get());
+        EXPECT_EQ(look.width, size);
+        EXPECT_EQ(look.centre, colour) << size;
+    }
+}
+
+// A move to a monitor of each DPI from 100% to 300%, as the system makes
+// it: the layout, the caption icon and the About picture follow, the big
+// icon comes at its size when asked (at the DPI the caller names too), and
+// each icon replaced is destroyed.
+TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    const FakeSystemErrors errors;
+    frmTitleConfig form(Registry{api, codec}, errors, GetModuleHandleW(nullptr));
+    ASSERT_TRUE(form.Load().Loaded());
+    const HWND window = FindWindowW(L"frmTitleConfig", nullptr);
+    ASSERT_NE(window, nullptr);
+    const HWND about = GetDlgItem(window, layout::kCommand3);
+    const auto icon = [window](WPARAM type, LPARAM dpi = 0) {
+        return reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, type, dpi));
+    };
+    const std::pair<UINT, int> scales[] = {{120, 20}, {144, 24}, {168, 28}, {192, 32},
+                                           {216, 36}, {240, 40}, {288, 48}, {96, 16}};
+    for (const auto& [dpi, aboutWidth] : scales) {
+        SCOPED_TRACE(dpi);
+        const HICON oldSmall = icon(ICON_SMALL);
+        const HICON oldBig = icon(ICON_BIG);
+        const HICON oldAbout =
+            reinterpret_cast<HICON>(SendMessageW(about, BM_GETIMAGE, IMAGE_ICON, 0));
+        SIZE size{};
+        SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&size));
+        RECT suggested{0, 0, size.cx, size.cy};
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+
+        RECT client{};
+        GetClientRect(window, &client);
+        EXPECT_EQ(client.right, TwipsToPixels(layout::kClientWidth, dpi));
+        EXPECT_EQ(client.bottom, TwipsToPixels(layout::kClientHeight, dpi));
+        for (const layout::Control& control : layout::kControls) {
+            RECT place{};
+            GetWindowRect(GetDlgItem(window, control.id), &place);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+            EXPECT_EQ(place.left, TwipsToPixels(control.box.left, dpi)) << control.id;
+            EXPECT_EQ(place.bottom,
+                      TwipsToPixels(control.box.top, dpi) + TwipsToPixels(control.box.height, dpi))
+                << control.id;
+        }
+        EXPECT_EQ(
+            LookOf(reinterpret_cast<HICON>(SendMessageW(about, BM_GETIMAGE, IMAGE_ICON, 0))).width,
+            aboutWidth);
+        EXPECT_EQ(LookOf(icon(ICON_SMALL)).width, GetSystemMetricsForDpi(SM_CXSMICON, dpi));
+        const HICON big = icon(ICON_BIG);
+        EXPECT_EQ(LookOf(big).width, GetSystemMetricsForDpi(SM_CXICON, dpi));
+        EXPECT_EQ(icon(ICON_BIG), big);
+        EXPECT_EQ(LookOf(oldSmall).width, 0);
+        EXPECT_EQ(LookOf(oldAbout).width, 0);
+        EXPECT_EQ(LookOf(oldBig).width, 0);
+    }
+    EXPECT_EQ(LookOf(icon(ICON_BIG, 192)).width, GetSystemMetricsForDpi(SM_CXICON, 192));
 }
 
 }  // namespace

@@ -1,0 +1,17 @@
+// A tooltip for one control, made the first time the mouse comes over it:
+// from then on it takes the mouse's messages to the control.
+#pragma once
+
+#include <windows.h>
+
+class ControlTooltip {
+public:
+    // Makes the tooltip that shows `text` over `control`, a child of
+    // `window`, unless it is made already. `text` outlives the window.
+    void Create(HWND window, HWND control, const wchar_t* text);
+    // The system's colours changed: the tooltip takes them too.
+    void OnColoursChanged() const;
+
+private:
+    HWND tooltip_ = nullptr;  // owned by the window, destroyed with it
+};
