@@ -107,12 +107,15 @@ std::string Utf8(const std::wstring& text) {
 class CommandLineE2E : public testing::Test {
 protected:
     void SetUp() override {
-        if (!MayWriteRealRegistry()) {
-            GTEST_SKIP() << kRealRegistryRefused;
-        }
+        TITLEBAR_REQUIRE(MayWriteRealRegistry(), kRealRegistryRefused);
         ClearTitles();
     }
-    void TearDown() override { ClearTitles(); }
+    // TearDown runs after a skip too.
+    void TearDown() override {
+        if (MayWriteRealRegistry()) {
+            ClearTitles();
+        }
+    }
 
     // Runs and checks what every run promises: it ends by itself and shows
     // nothing.
@@ -196,9 +199,7 @@ class HelpWithNowhereToWrite : public CommandLineE2E,
                                public testing::WithParamInterface<const wchar_t*> {};
 
 TEST_P(HelpWithNowhereToWrite, ComesInABox) {
-    if (!OnShownDesktop()) {
-        GTEST_SKIP() << kNoShownDesktop;
-    }
+    TITLEBAR_REQUIRE(OnShownDesktop(), kNoShownDesktop);
     RunningProgram starter(StarterPath(),
                            std::wstring(GetParam()) + L" \"" + ProgramPath() + L"\" /?");
     ASSERT_TRUE(starter.Started());

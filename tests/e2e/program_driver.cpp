@@ -6,6 +6,7 @@
 #include <oleacc.h>
 
 #include <cstdint>
+#include <iostream>
 #include <iterator>
 #include <thread>
 
@@ -22,13 +23,45 @@ std::wstring BuildFolder() {
     return path;
 }
 
-bool MayWriteRealRegistry() {
-    if (UnderWine()) {
-        return true;
-    }
+bool EveryTestMustRun() {
     wchar_t value[2] = {};
     return GetEnvironmentVariableW(L"TITLEBAR_E2E_WRITES_REAL_REGISTRY", value, 2) == 1 &&
            value[0] == L'1';
+}
+
+namespace {
+
+class ForegroundUnlocked final : public testing::Environment {
+public:
+    void SetUp() override {
+        saved_ = SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout_, 0) &&
+                 SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, SPIF_SENDCHANGE);
+        if (!saved_) {
+            std::cerr << "The foreground lock timeout could not be set to 0: error "
+                      << GetLastError() << "\n";
+        }
+    }
+    void TearDown() override {
+        if (saved_) {
+            SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                                  reinterpret_cast<void*>(static_cast<std::uintptr_t>(timeout_)),
+                                  SPIF_SENDCHANGE);
+        }
+    }
+
+private:
+    DWORD timeout_ = 0;
+    bool saved_ = false;
+};
+
+}  // namespace
+
+testing::Environment* NewForegroundUnlocked() {
+    return new ForegroundUnlocked;
+}
+
+bool RealRegistryPermitted() {
+    return UnderWine() || EveryTestMustRun();
 }
 
 bool OnShownDesktop() {

@@ -19,10 +19,14 @@
 bool UnderWine();
 
 // Whether the suites that start the real program, which write the real
-// per-user and machine-wide titles, may run: in Wine's test prefix, or on
-// a throwaway Windows machine whose environment sets
-// TITLEBAR_E2E_WRITES_REAL_REGISTRY=1.
-bool MayWriteRealRegistry();
+// per-user and machine-wide titles, are allowed to: in Wine's test prefix,
+// or on a throwaway Windows machine whose environment sets
+// TITLEBAR_E2E_WRITES_REAL_REGISTRY=1. They run only once what they change
+// is saved (MayWriteRealRegistry, in title_values.h).
+bool RealRegistryPermitted();
+// Whether the machine asks for every test to run
+// (TITLEBAR_E2E_WRITES_REAL_REGISTRY=1): a test that cannot then fails.
+bool EveryTestMustRun();
 // Whether this process's windows reach a person: not in session 0, on a
 // window station that is shown. The window suites need such a desktop.
 bool OnShownDesktop();
@@ -32,7 +36,22 @@ inline constexpr char kNoShownDesktop[] =
 
 inline constexpr char kRealRegistryRefused[] =
     "the program writes the real registry: run only under Wine, or on a throwaway machine "
-    "with TITLEBAR_E2E_WRITES_REAL_REGISTRY=1";
+    "with TITLEBAR_E2E_WRITES_REAL_REGISTRY=1, once the settings it changes are saved";
+
+// The environment that lets each test's window take the foreground: the
+// foreground lock timeout is 0 from before the first input to the end, and
+// then what it was.
+testing::Environment* NewForegroundUnlocked();
+
+// Skips the test unless `ready`; where every test must run, fails it with
+// the reason instead, so that nothing skips silently there.
+#define TITLEBAR_REQUIRE(ready, why) \
+    if (!(ready)) {                  \
+        if (EveryTestMustRun()) {    \
+            GTEST_FAIL() << (why);   \
+        }                            \
+        GTEST_SKIP() << (why);       \
+    }
 
 // The build folder of a cross build, with a trailing backslash: the test
 // programs sit one level below it.

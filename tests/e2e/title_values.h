@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,6 +22,14 @@ struct Stored {
 };
 
 void PrintTo(const Stored& stored, std::ostream* out);
+
+// The environment that saves what the suites change of the registry
+// before any test and puts it back after the last; the end-to-end
+// programs' main registers it.
+testing::Environment* NewSavedBrowserSettings();
+// Whether the suites may write the real registry: they are permitted to
+// here, and what they change is saved.
+bool MayWriteRealRegistry();
 
 std::optional<Stored> ReadTitle(HKEY root);
 

@@ -338,12 +338,16 @@ std::optional<std::wstring> Utf8Codec::FromAnsi(std::string_view ansi) const {
             }
             code = (code << 6) | (next & 0x3Fu);
         }
-        if (sizeof(wchar_t) == 2 && code > 0xFFFF) {
-            text += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
-            text += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<wchar_t>(code);
+        // UTF-16 where wchar_t is 16 bits (Windows), UTF-32 where it is not.
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (code > 0xFFFF) {
+                text += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+                text += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+                i += length;
+                continue;
+            }
         }
+        text += static_cast<wchar_t>(code);
         i += length;
     }
     return text;
