@@ -6,9 +6,13 @@
 // tool's own window: its frame, owner and seven controls at their places in
 // the message font, but no registry, no icons and no tooltip. Built as the
 // whole start (WITH_WHOLE_START, which implies the whole window), it also
-// reads the two titles through advapi32's ANSI calls and shows them, puts
-// an icon on the picture button and in the caption, and adds the picture
-// button's tooltip once the window shows.
+// reads the two titles through advapi32's ANSI calls and shows them, and
+// puts an icon on the picture button and in the caption; the big icon it
+// makes when first asked for it (WM_GETICON), and the picture button's
+// tooltip when the mouse first comes over the button (WM_SETCURSOR), as the
+// tool does. That is the least that gives a person the tool's start: each
+// of these is something they see or use, and none is made before it is
+// needed.
 #include <windows.h>
 #ifdef WITH_COMMON_CONTROLS
 #include <commctrl.h>
@@ -23,7 +27,8 @@
 namespace {
 
 #ifdef WITH_WHOLE_START
-constexpr UINT kAfterShown = WM_APP;
+HICON bigIcon = nullptr;
+bool tooltipMade = false;
 
 // A title as the tool reads it, without its checks: the value's text, or
 // `fallback`.
@@ -65,9 +70,20 @@ LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     }
 #ifdef WITH_WHOLE_START
-    if (message == kAfterShown) {
+    if (message == WM_SETCURSOR && !tooltipMade &&
+        reinterpret_cast<HWND>(wParam) == GetDlgItem(window, layout::kCommand3)) {
+        tooltipMade = true;
         AddTooltip(window);
-        return 0;
+    }
+    if (message == WM_GETICON && wParam == ICON_BIG) {
+        if (bigIcon == nullptr) {
+            const int size = GetSystemMetrics(SM_CXICON);
+            bigIcon = static_cast<HICON>(
+                LoadImageW(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)),
+                           MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0));
+            SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+        }
+        return reinterpret_cast<LRESULT>(bigIcon);
     }
 #endif
     return DefWindowProcW(window, message, wParam, lParam);
@@ -142,9 +158,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CreateControls(window, instance);
 #endif
     ShowWindow(window, SW_SHOW);
-#ifdef WITH_WHOLE_START
-    PostMessageW(window, kAfterShown, 0, 0);
-#endif
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -57,6 +57,9 @@ TEST(AdministrativeTemplate, NamesOnlyWhatItsLanguageFileDefines) {
     EXPECT_EQ(strings, Captures(adml, R"(<string id="(\w+)\")"));
     EXPECT_EQ(presentations, Captures(adml, R"(<presentation id="(\w+)\")"));
     EXPECT_EQ(Captures(admx, R"(<text id="(\w+)\")"), Captures(adml, R"(refId="(\w+)\")"));
+    // It needs no other template: a <using> would make it fail where that
+    // one is missing.
+    EXPECT_EQ(admx.find("<using"), std::string::npos);
 }
 
 TEST(AdministrativeTemplate, WritesThePerUserTitleTheToolReads) {
@@ -79,10 +82,12 @@ TEST(ExampleRegFile, IsUtf16AndSetsThePerUserTitle) {
 }
 
 // What an agent runs from the guides: paths in the 64-bit Program Files
-// whatever the bitness of the host that runs them (Intune's is 32-bit), and
-// winget removals of this package alone ("ietitlebar" is a part of
-// "ietitlebar (all users)").
+// whatever the bitness of the host that runs them, no Sysnative (only
+// 32-bit processes have it), winget removals of this package alone
+// ("ietitlebar" is a part of "ietitlebar (all users)"), and winget that
+// never stops at a question.
 TEST(Guides, AgentCommandsReachThe64BitFolderAndRemoveByExactName) {
+    const std::regex wingetCommand(R"(^\s*winget (install|uninstall|upgrade|list)\b)");
     const std::regex thirtyTwoBitView(R"(%ProgramFiles%|\$env:ProgramFiles\b)");
     for (const char* name : {"docs/deployment.md", "README.md", "packaging/README.txt.in"}) {
         std::istringstream guide(ReadFile(name, SOURCE_DIR));
@@ -93,6 +98,12 @@ TEST(Guides, AgentCommandsReachThe64BitFolderAndRemoveByExactName) {
                                       (fenced || line.rfind("| Install command", 0) == 0 ||
                                        line.rfind("| Uninstall command", 0) == 0);
             EXPECT_FALSE(agentCommand && std::regex_search(line, thirtyTwoBitView))
+                << name << ": " << line;
+            EXPECT_FALSE(agentCommand && line.find("Sysnative") != std::string::npos)
+                << name << ": " << line;
+            EXPECT_FALSE(std::regex_search(line, wingetCommand) &&
+                         (line.find("--accept-source-agreements") == std::string::npos ||
+                          line.find("--disable-interactivity") == std::string::npos))
                 << name << ": " << line;
             EXPECT_FALSE(line.find("winget uninstall --name") != std::string::npos &&
                          line.find("--exact") == std::string::npos)
