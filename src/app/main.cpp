@@ -21,7 +21,7 @@
 
 namespace {
 
-int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
+[[nodiscard]] int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
@@ -47,7 +47,7 @@ int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
     return got < 0 ? exit_code::kUnexpected : static_cast<int>(message.wParam);
 }
 
-DWORD SessionOfThisProcess() {
+[[nodiscard]] DWORD SessionOfThisProcess() {
     DWORD session = 0;
     return ProcessIdToSessionId(GetCurrentProcessId(), &session) ? session : 0;
 }
@@ -55,7 +55,7 @@ DWORD SessionOfThisProcess() {
 // Whether a person sees what this process shows: not in session 0, where
 // services run, nor on a window station that is not shown (a deployment
 // agent's in the system's context), where a box would wait for ever.
-bool APersonCanSeeThisWindowStation() {
+[[nodiscard]] bool APersonCanSeeThisWindowStation() {
     USEROBJECTFLAGS flags{};
     return SessionOfThisProcess() != 0 &&
            GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
@@ -65,14 +65,14 @@ bool APersonCanSeeThisWindowStation() {
 
 // Help that is asked for goes in a box only when standard output goes
 // nowhere and a person would see the box.
-bool HelpGoesInABox(bool hasOutput, bool personCanSee) {
+[[nodiscard]] bool HelpGoesInABox(bool hasOutput, bool personCanSee) {
     return !hasOutput && personCanSee;
 }
 
 // A script gets text and an exit code, never a window or a message box. A
 // person who asks for help from Explorer, the Run box or a shortcut has no
 // console to read it in, and gets it in a box instead.
-int RunScripted(const Command& command, const SystemErrorTexts& errors) {
+[[nodiscard]] int RunScripted(const Command& command, const SystemErrorTexts& errors) {
     StdStreams streams;
     return GuardedExitCode(streams, [&] {
         if (command.action == Action::kHelp &&

@@ -34,7 +34,7 @@ struct ControlClass {
     DWORD exStyle;
 };
 
-ControlClass ClassOf(layout::Kind kind) {
+[[nodiscard]] ControlClass ClassOf(layout::Kind kind) {
     switch (kind) {
         case layout::Kind::kLabel:
             // No prefix: an ampersand in a title is shown as it is.
@@ -49,12 +49,12 @@ ControlClass ClassOf(layout::Kind kind) {
     return {WC_STATICW, 0, 0};
 }
 
-DWORD LastError() {
+[[nodiscard]] DWORD LastError() {
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_INTERNAL_ERROR;
 }
 
-bool HighContrastOn() {
+[[nodiscard]] bool HighContrastOn() {
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof contrast;
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
@@ -263,7 +263,7 @@ void frmTitleConfig::OnSetCursor(HWND control) {
 // The answer is the icon held, whatever setting it made the system ask or
 // store meanwhile (Wine's driver asks again); the caller may name a DPI.
 HICON frmTitleConfig::OnGetIcon(WPARAM type, UINT dpi) {
-    return icons_.Answer(Window(), type, dpi);
+    return icons_.Answer(Window(), type, dpi, dpi_);
 }
 
 void frmTitleConfig::OnCommand(int id, int code) {

@@ -30,10 +30,7 @@ struct LoadResult {
 class frmTitleConfig final : private FormView {
 public:
     frmTitleConfig(Registry registry, const SystemErrorTexts& errors, HINSTANCE instance)
-        : registry_(registry),
-          errors_(errors),
-          instance_(instance),
-          icons_(instance, IDI_APP, IDI_ABOUT) {}
+        : registry_(registry), errors_(errors), instance_(instance), icons_(IDI_APP, IDI_ABOUT) {}
     ~frmTitleConfig() override;
     frmTitleConfig(const frmTitleConfig&) = delete;
     frmTitleConfig& operator=(const frmTitleConfig&) = delete;

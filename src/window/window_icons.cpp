@@ -31,7 +31,7 @@ struct Resource {
     DWORD size = 0;
 };
 
-Resource FindResourceBytes(HINSTANCE instance, int id, LPCWSTR type) {
+[[nodiscard]] Resource FindResourceBytes(HINSTANCE instance, int id, LPCWSTR type) {
     const HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), type);
     const HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
     if (loaded == nullptr) {
@@ -43,7 +43,7 @@ Resource FindResourceBytes(HINSTANCE instance, int id, LPCWSTR type) {
 
 // The RT_ICON id of the smallest image at least `size` wide, else of the
 // largest; 0 when the directory holds none.
-int ImageAtLeast(const Resource& directory, int size) {
+[[nodiscard]] int ImageAtLeast(const Resource& directory, int size) {
     if (directory.bytes == nullptr || directory.size < kDirectoryHeader) {
         return 0;
     }
@@ -68,6 +68,10 @@ int ImageAtLeast(const Resource& directory, int size) {
     return best;
 }
 
+[[nodiscard]] HINSTANCE InstanceOf(HWND window) {
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+}
+
 }  // namespace
 
 // The image is chosen here, not by LoadImage, which scales the nearest
@@ -86,46 +90,47 @@ UniqueIcon LoadIconScaledDown(HINSTANCE instance, int id, int size) {
 }
 
 void WindowIcons::Apply(HWND window, HWND aboutButton, UINT dpi) {
-    dpi_ = dpi;
+    const HINSTANCE instance = InstanceOf(window);
     UniqueIcon about(LoadIconScaledDown(
-        instance_, aboutIcon_, layout::AboutIconSize(TwipsToPixels(kAboutButtonHeight, dpi))));
+        instance, aboutIcon_, layout::AboutIconSize(TwipsToPixels(kAboutButtonHeight, dpi))));
     SendMessageW(aboutButton, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(about.get()));
     about_ = std::move(about);
     UniqueIcon small(
-        LoadIconScaledDown(instance_, appIcon_, GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
+        LoadIconScaledDown(instance, appIcon_, GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     small_ = std::move(small);
     if (big_) {
-        ApplyBig(window);
+        ApplyBig(window, dpi);
     }
 }
 
 // Setting the big icon may make the system ask for it again, which then
 // finds it; the old one goes once it is replaced.
-void WindowIcons::ApplyBig(HWND window) {
+void WindowIcons::ApplyBig(HWND window, UINT dpi) {
     const UniqueIcon old = std::exchange(
-        big_, LoadIconScaledDown(instance_, appIcon_, GetSystemMetricsForDpi(SM_CXICON, dpi_)));
+        big_,
+        LoadIconScaledDown(InstanceOf(window), appIcon_, GetSystemMetricsForDpi(SM_CXICON, dpi)));
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_.get()));
 }
 
-HICON WindowIcons::Answer(HWND window, WPARAM type, UINT dpi) {
+HICON WindowIcons::Answer(HWND window, WPARAM type, UINT askedDpi, UINT dpi) {
     if (type != ICON_BIG && type != ICON_SMALL && type != ICON_SMALL2) {
         return nullptr;
     }
     const bool big = type == ICON_BIG;
-    if (dpi < kLowestDpi || dpi > kHighestDpi || dpi == dpi_) {
+    if (askedDpi < kLowestDpi || askedDpi > kHighestDpi || askedDpi == dpi) {
         if (big && !big_) {
-            ApplyBig(window);
+            ApplyBig(window, dpi);
         }
         return big ? big_.get() : small_.get();
     }
-    const int size = GetSystemMetricsForDpi(big ? SM_CXICON : SM_CXSMICON, dpi);
+    const int size = GetSystemMetricsForDpi(big ? SM_CXICON : SM_CXSMICON, askedDpi);
     const auto held = std::find_if(otherSizes_.begin(), otherSizes_.end(),
                                    [size](const auto& entry) { return entry.first == size; });
     if (held != otherSizes_.end()) {
         return held->second.get();
     }
-    UniqueIcon icon = LoadIconScaledDown(instance_, appIcon_, size);
+    UniqueIcon icon = LoadIconScaledDown(InstanceOf(window), appIcon_, size);
     const HICON answer = icon.get();
     if (answer != nullptr) {
         otherSizes_.emplace_back(size, std::move(icon));

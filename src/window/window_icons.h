@@ -13,30 +13,28 @@
 // Icon `id` at `size` pixels square, or null.
 [[nodiscard]] UniqueIcon LoadIconScaledDown(HINSTANCE instance, int id, int size);
 
+// The icons of one window, from the resources of the module that made it.
 class WindowIcons {
 public:
-    WindowIcons(HINSTANCE instance, int appIcon, int aboutIcon)
-        : instance_(instance), appIcon_(appIcon), aboutIcon_(aboutIcon) {}
+    WindowIcons(int appIcon, int aboutIcon) : appIcon_(appIcon), aboutIcon_(aboutIcon) {}
 
-    // The caption icon and the About picture at `dpi`, and the big icon too
-    // once something has asked for it. Each old icon is destroyed once its
-    // replacement is in place.
+    // The caption icon and the About picture at the window's `dpi`, and the
+    // big icon too once something has asked for it. Each old icon is
+    // destroyed once its replacement is in place.
     void Apply(HWND window, HWND aboutButton, UINT dpi);
 
-    // WM_GETICON's answer for ICON_BIG, ICON_SMALL or ICON_SMALL2 at `dpi`
-    // (0: the window's); null for another type. The big icon is made on the
-    // first ask: nothing shows it before Alt+Tab. Icons at a DPI other than
-    // the window's are kept until the window goes, as the caller may still
-    // draw them.
-    [[nodiscard]] HICON Answer(HWND window, WPARAM type, UINT dpi);
+    // WM_GETICON's answer for ICON_BIG, ICON_SMALL or ICON_SMALL2 at
+    // `askedDpi` (0: the window's, `dpi`); null for another type. The big
+    // icon is made on the first ask: nothing shows it before Alt+Tab. Icons
+    // at a DPI other than the window's are kept until the window goes, as
+    // the caller may still draw them.
+    [[nodiscard]] HICON Answer(HWND window, WPARAM type, UINT askedDpi, UINT dpi);
 
 private:
-    void ApplyBig(HWND window);
+    void ApplyBig(HWND window, UINT dpi);
 
-    HINSTANCE instance_;
     int appIcon_;
     int aboutIcon_;
-    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     UniqueIcon small_;
     UniqueIcon big_;
     UniqueIcon about_;

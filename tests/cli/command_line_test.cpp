@@ -186,11 +186,12 @@ TEST(RunCommand, AFailedWriteTellsWhyOnTheErrorStreamWithItsOwnExitCode) {
 TEST(RunCommand, RunningOutOfMemoryExitsAsUnexpected) {
     const std::pair<RegOp, Command> runs[] = {{RegOp::kOpen, {Action::kGet, L""}},
                                               {RegOp::kCreate, {Action::kSet, L"New"}}};
-    for (const auto& [op, command] : runs) {
+    for (const auto& run : runs) {
+        const Command& command = run.second;
         MemoryRegistry api;
         Cp1252Codec codec;
         RecordingOutput output;
-        api.ExhaustMemory(op);
+        api.ExhaustMemory(run.first);
         EXPECT_EQ(GuardedExitCode(
                       output,
                       [&] {
