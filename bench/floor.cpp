@@ -18,6 +18,8 @@
 #include <commctrl.h>
 #endif
 #ifdef WITH_CONTROLS
+#include <iterator>
+
 #include "window/layout.h"
 #endif
 #ifdef WITH_WHOLE_START
@@ -59,7 +61,9 @@ void AddTooltip(HWND window) {
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, layout::kCommand3));
-    tool.lpszText = const_cast<wchar_t*>(layout::kAboutName);
+    static wchar_t about[64] = L"";
+    LoadStringW(nullptr, IDS_ABOUT, about, static_cast<int>(std::size(about)));
+    tool.lpszText = about;
     SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 #endif
@@ -104,8 +108,13 @@ void CreateControls(HWND window, HINSTANCE instance) {
         const DWORD style = label  ? SS_LEFT | SS_NOPREFIX
                             : edit ? ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP
                                    : BS_PUSHBUTTON | WS_TABSTOP | (picture ? BS_ICON : 0);
+        // The texts from the string table, as the tool takes them.
+        wchar_t text[256] = L"";
+        if (control.text != 0) {
+            LoadStringW(instance, control.text, text, static_cast<int>(std::size(text)));
+        }
         const HWND child = CreateWindowExW(
-            edit ? WS_EX_CLIENTEDGE : 0, className, control.text, WS_CHILD | WS_VISIBLE | style,
+            edit ? WS_EX_CLIENTEDGE : 0, className, text, WS_CHILD | WS_VISIBLE | style,
             px(control.box.left), px(control.box.top), px(control.box.width),
             px(control.box.height), window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);

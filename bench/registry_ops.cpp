@@ -24,9 +24,10 @@ private:
     std::wstring text1_;
 };
 
-class NoErrorTexts final : public SystemErrorTexts {
+class NoTexts final : public Texts {
 public:
     std::wstring SystemErrorText(Win32Error) const override { return {}; }
+    std::wstring Text(unsigned) const override { return {}; }
 };
 
 void Seed(MemoryRegistry& api, RegRoot root, const std::string& title) {
@@ -48,7 +49,7 @@ int main() {
     Form_Load(view, {api, codec}, state);
     const std::size_t start = api.Calls().size() - before;
     before = api.Calls().size();
-    Command1_Click(view, {api, codec}, NoErrorTexts(), state);
+    Command1_Click(view, {api, codec}, NoTexts(), state);
     const std::size_t ok = api.Calls().size() - before;
 
     std::printf("- registry operations for one start: %zu (design allows at most 8)\n", start);

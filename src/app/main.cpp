@@ -14,23 +14,25 @@
 #include "cli/std_streams.h"
 #include "common/exit_codes.h"
 #include "common/handler_guard.h"
-#include "common/win_system_error_texts.h"
+#include "common/text_ids.h"
+#include "common/win_texts.h"
 #include "store/win_registry.h"
 #include "window/frm_title_config.h"
-#include "window/layout.h"
 
 namespace {
 
-[[nodiscard]] int RunWindow(HINSTANCE instance, const SystemErrorTexts& errors) {
+[[nodiscard]] int RunWindow(HINSTANCE instance, const Texts& texts) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    frmTitleConfig form(SystemRegistry(), errors, instance);
+    frmTitleConfig form(SystemRegistry(), texts, instance);
     if (const LoadResult loaded = form.Load(); !loaded.Loaded()) {
         if (!loaded.userTold) {
-            const std::wstring text =
-                L"The window could not be created.\n\n" + errors.SystemErrorText(loaded.error);
-            MessageBoxW(nullptr, text.c_str(), layout::kCaption, MB_OK | MB_ICONERROR);
+            MessageBoxW(
+                nullptr,
+                texts.TextWith(IDS_WINDOW_NOT_CREATED, {texts.SystemErrorText(loaded.error)})
+                    .c_str(),
+                texts.Text(IDS_CAPTION).c_str(), MB_OK | MB_ICONERROR);
         }
         return exit_code::kUnexpected;
     }
@@ -72,15 +74,16 @@ namespace {
 // A script gets text and an exit code, never a window or a message box. A
 // person who asks for help from Explorer, the Run box or a shortcut has no
 // console to read it in, and gets it in a box instead.
-[[nodiscard]] int RunScripted(const Command& command, const SystemErrorTexts& errors) {
+[[nodiscard]] int RunScripted(const Command& command, const Texts& texts) {
     StdStreams streams;
-    return GuardedExitCode(streams, [&] {
+    return GuardedExitCode(streams, texts, [&] {
         if (command.action == Action::kHelp &&
             HelpGoesInABox(streams.HasOutput(), APersonCanSeeThisWindowStation())) {
-            MessageBoxW(nullptr, UsageText().c_str(), layout::kCaption, MB_OK | MB_ICONINFORMATION);
+            MessageBoxW(nullptr, UsageText(texts).c_str(), texts.Text(IDS_CAPTION).c_str(),
+                        MB_OK | MB_ICONINFORMATION);
             return exit_code::kSuccess;
         }
-        return RunCommand(command, SystemRegistry(), errors, streams);
+        return RunCommand(command, SystemRegistry(), texts, streams);
     });
 }
 
@@ -89,18 +92,18 @@ namespace {
 // The whole command line, not wWinMain's: the runtime's start-up ends the
 // program's name at any control character, where its own argv rules do not.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    const WinSystemErrorTexts errors;
+    const WinTexts texts;
     std::optional<Command> command;
-    RunGuarded([&] { command = ParseCommandLine(ArgumentsOf(GetCommandLineW())); },
+    RunGuarded([&] { command = ParseCommandLine(ArgumentsOf(GetCommandLineW()), texts); },
                [](const char*) noexcept {});
     if (!command) {
         return exit_code::kUnexpected;
     }
     if (command->action != Action::kWindow) {
-        return RunScripted(*command, errors);
+        return RunScripted(*command, texts);
     }
     int exitCode = exit_code::kUnexpected;
-    RunGuarded([&] { exitCode = RunWindow(instance, errors); },
+    RunGuarded([&] { exitCode = RunWindow(instance, texts); },
                [](const char* what) noexcept { ShowUnhandledError(nullptr, what); });
     return exitCode;
 }

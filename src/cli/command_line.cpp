@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "common/text_ids.h"
+
 namespace {
 
 bool IsBlank(wchar_t c) {
@@ -26,24 +28,15 @@ struct Switch {
     std::wstring_view alias;    // another name for it, or none
     std::wstring_view operand;  // the argument it takes, or none
     Action action;
-    std::wstring_view help;  // lines separated by \n
+    unsigned help;  // IDS_...: lines separated by \n
 };
 
 constexpr Switch kSwitches[] = {
-    {L"get", {}, {}, Action::kGet, L"prints the per-user title"},
-    {L"default",
-     {},
-     {},
-     Action::kDefault,
-     L"prints the machine-wide title, or the fallback title\n"
-     L"\"Microsoft Internet Explorer\" when there is none"},
-    {L"set",
-     {},
-     L"TEXT",
-     Action::kSet,
-     L"stores TEXT unchanged as the per-user title (\"\" stores an\nempty title)"},
-    {L"reset", {}, {}, Action::kReset, L"stores what /default prints as the per-user title"},
-    {L"?", L"help", {}, Action::kHelp, L"prints this text"},
+    {L"get", {}, {}, Action::kGet, IDS_USAGE_GET},
+    {L"default", {}, {}, Action::kDefault, IDS_USAGE_DEFAULT},
+    {L"set", {}, L"TEXT", Action::kSet, IDS_USAGE_SET},
+    {L"reset", {}, {}, Action::kReset, IDS_USAGE_RESET},
+    {L"?", L"help", {}, Action::kHelp, IDS_USAGE_HELP},
 };
 
 std::wstring Syntax(const Switch& s) {
@@ -143,14 +136,14 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view arguments) {
     }
 }
 
-Command ParseCommandLine(std::wstring_view arguments) {
+Command ParseCommandLine(std::wstring_view arguments, const Texts& texts) {
     const std::vector<std::wstring> split = SplitCommandLine(arguments);
     if (split.empty()) {
         return {};
     }
     const std::wstring& first = split.front();
     if (first.size() < 2 || (first[0] != L'/' && first[0] != L'-')) {
-        return UsageError(L"Unknown switch: " + Named(first));
+        return UsageError(texts.TextWith(IDS_UNKNOWN_SWITCH, {Named(first)}));
     }
     const std::wstring_view name = std::wstring_view(first).substr(1);
     const auto found =
@@ -158,43 +151,30 @@ Command ParseCommandLine(std::wstring_view arguments) {
             return EqualsFolded(name, s.name) || (!s.alias.empty() && EqualsFolded(name, s.alias));
         });
     if (found == std::end(kSwitches)) {
-        return UsageError(L"Unknown switch: " + first);
+        return UsageError(texts.TextWith(IDS_UNKNOWN_SWITCH, {first}));
     }
     const std::size_t operands = split.size() - 1;
     const std::size_t wanted = found->operand.empty() ? 0 : 1;
     if (operands < wanted) {
-        return UsageError(first + L" needs the title to store.");
+        return UsageError(texts.TextWith(IDS_NEEDS_TITLE, {first}));
     }
     if (operands > wanted) {
-        return UsageError(L"Too many arguments after " + first + L".");
+        return UsageError(texts.TextWith(IDS_TOO_MANY_ARGUMENTS, {first}));
     }
     return {found->action, wanted == 1 ? split[1] : std::wstring()};
 }
 
-std::wstring UsageText() {
-    std::wstring usage = L"Shows and changes the text the browser shows in its title bar.\r\n\r\n";
-    usage += L"Usage: ietitlebar [";
+std::wstring UsageText(const Texts& texts) {
+    std::wstring syntax;
     for (const Switch& s : kSwitches) {
-        usage += (&s == kSwitches ? L"" : L" | ") + Syntax(s);
+        syntax += (&s == kSwitches ? L"" : L" | ") + Syntax(s);
     }
-    usage += L"]\r\n\r\n";
-    AppendEntry(usage, L"(none)", L"opens the window");
+    std::wstring usage = texts.TextWith(IDS_USAGE_HEAD, {syntax});
+    AppendEntry(usage, texts.Text(IDS_USAGE_NONE), texts.Text(IDS_USAGE_WINDOW));
     for (const Switch& s : kSwitches) {
         AppendEntry(usage, s.alias.empty() ? Syntax(s) : Syntax(s) + L", /" + std::wstring(s.alias),
-                    s.help);
+                    texts.Text(s.help));
     }
-    usage +=
-        L"\r\n"
-        L"Switches may start with / or - and are not case-sensitive. With any\r\n"
-        L"switch the program shows no window.\r\n"
-        L"\r\n"
-        L"Exit codes:\r\n"
-        L"  0\tdone\r\n"
-        L"  1\tthe command line is wrong\r\n"
-        L"  2\tthe registry refused the write, or a title could not be read\r\n"
-        L"  3\tan unexpected error\r\n"
-        L"  4\ta title cannot be stored, or was read with characters lost: it holds\r\n"
-        L"\ta NUL, a lone surrogate, or characters the system's code page lacks\r\n"
-        L"  5\tthe output could not be written\r\n";
+    usage += texts.Text(IDS_USAGE_TAIL);
     return usage;
 }

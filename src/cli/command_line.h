@@ -1,10 +1,13 @@
 // The program's command line: what a script asks of it, read without any
-// Windows call so that the rules can be tested anywhere.
+// Windows call so that the rules can be tested anywhere. What it says to a
+// person comes from Texts.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/texts.h"
 
 enum class Action {
     kWindow,      // no arguments: the window
@@ -33,7 +36,7 @@ struct Command {
 [[nodiscard]] std::vector<std::wstring> SplitCommandLine(std::wstring_view arguments);
 
 // What the arguments that follow the program's name ask for.
-[[nodiscard]] Command ParseCommandLine(std::wstring_view arguments);
+[[nodiscard]] Command ParseCommandLine(std::wstring_view arguments, const Texts& texts);
 
 // Every switch and the exit codes, CR LF line ends included.
-[[nodiscard]] std::wstring UsageText();
+[[nodiscard]] std::wstring UsageText(const Texts& texts);

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
-#include "common/system_error_texts.h"
+#include "common/texts.h"
 #include "common/win32_error.h"
 #include "store/registry_api.h"
 
@@ -25,5 +25,5 @@ protected:
 };
 
 // Runs anything but Action::kWindow and returns the exit code.
-[[nodiscard]] int RunCommand(const Command& command, Registry registry,
-                             const SystemErrorTexts& errors, CommandOutput& output);
+[[nodiscard]] int RunCommand(const Command& command, Registry registry, const Texts& texts,
+                             CommandOutput& output);

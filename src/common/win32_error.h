@@ -9,7 +9,7 @@
 using Win32Error = std::uint32_t;
 
 // The codes the program and its tests name; tied to the SDK's in
-// win_system_error_texts.cpp.
+// win_texts.cpp.
 namespace win32_error {
 inline constexpr Win32Error kSuccess = 0;
 inline constexpr Win32Error kFileNotFound = 2;

@@ -1,11 +1,9 @@
 #include "store/save_result.h"
 
-std::wstring FailureText(const SaveResult& result, const SystemErrorTexts& errors) {
-    std::wstring text = L"The title was not changed.\r\n\r\n";
-    if (result.outcome == SaveOutcome::kTextNotStorable) {
-        text += L"It holds characters that this system's code page cannot store.";
-    } else {
-        text += errors.SystemErrorText(result.error);
-    }
-    return text;
+#include "common/text_ids.h"
+
+std::wstring FailureText(const SaveResult& result, const Texts& texts) {
+    return texts.TextWith(IDS_NOT_CHANGED, {result.outcome == SaveOutcome::kTextNotStorable
+                                                ? texts.Text(IDS_NOT_STORABLE)
+                                                : texts.SystemErrorText(result.error)});
 }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "common/system_error_texts.h"
+#include "common/texts.h"
 #include "common/win32_error.h"
 
 enum class SaveOutcome {
@@ -23,4 +23,4 @@ struct SaveResult {
 
 // Why a write failed, for the user: the window's error box and the command
 // line's error stream say the same.
-[[nodiscard]] std::wstring FailureText(const SaveResult& result, const SystemErrorTexts& errors);
+[[nodiscard]] std::wstring FailureText(const SaveResult& result, const Texts& texts);

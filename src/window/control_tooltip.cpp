@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 
-void ControlTooltip::Create(HWND window, HWND control, const wchar_t* text) {
+#include <utility>
+
+void ControlTooltip::Create(HWND window, HWND control, std::wstring text) {
     if (tooltip_ != nullptr) {
         return;
     }
+    text_ = std::move(text);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     tooltip_ = CreateWindowExW(
@@ -16,7 +19,7 @@ void ControlTooltip::Create(HWND window, HWND control, const wchar_t* text) {
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = const_cast<wchar_t*>(text);
+    tool.lpszText = text_.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 

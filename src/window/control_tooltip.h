@@ -4,14 +4,17 @@
 
 #include <windows.h>
 
+#include <string>
+
 class ControlTooltip {
 public:
     // Makes the tooltip that shows `text` over `control`, a child of
-    // `window`, unless it is made already. `text` outlives the window.
-    void Create(HWND window, HWND control, const wchar_t* text);
+    // `window`, unless it is made already.
+    void Create(HWND window, HWND control, std::wstring text);
     // The system's colours changed: the tooltip takes them too.
     void OnColoursChanged() const;
 
 private:
     HWND tooltip_ = nullptr;  // owned by the window, destroyed with it
+    std::wstring text_;       // what the tooltip shows, kept while it lives
 };

@@ -1,28 +1,7 @@
 #include "window/form_handlers.h"
 
+#include "common/text_ids.h"
 #include "store/title_settings.h"
-
-std::wstring ConfirmationText(std::wstring_view title) {
-    std::wstring text = L"Internet Explorer Titlebar changed to '";
-    text += title;
-    text += L" '";
-    return text;
-}
-
-std::wstring MangledOfferText() {
-    return L"The title was not changed.\r\n\r\n"
-           L"The machine-wide title could not be read whole, so the text offered is not that "
-           L"title. Type the title you want.";
-}
-
-std::wstring AboutText() {
-    return L"This tool loads the current Microsoft Internet Explorer Window Title from registry "
-           L"to edit any wanted title caption to be saved to registry. "
-           L"\r\n\r\n"
-           L"Copyright \u00A9 2026 Tavrelin."
-           L"\r\n"
-           L"Find more information about Tavrelin at https://tavrelin.example.com/";
-}
 
 void Form_Load(FormView& form, Registry registry, FormState& state) {
     form.SetLabel3Caption(GetUserTitle(registry));
@@ -33,29 +12,28 @@ void Form_Load(FormView& form, Registry registry, FormState& state) {
     }
 }
 
-void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& errors,
-                    const FormState& state) {
+void Command1_Click(FormView& form, Registry registry, const Texts& texts, const FormState& state) {
     form.Hide();
     const std::wstring title = form.Text1Text();
     // A title mangled on the way in is not stored back; said so, the user's
     // next act is to fix the text, so the window comes back with it selected.
     std::wstring failure;
     if (title == state.lossyText1) {
-        failure = MangledOfferText();
+        failure = texts.TextWith(IDS_NOT_CHANGED, {texts.Text(IDS_MANGLED_OFFER)});
     } else if (const SaveResult result = SetUserTitle(registry, title); !result.Saved()) {
-        failure = FailureText(result, errors);
+        failure = FailureText(result, texts);
     }
     if (!failure.empty()) {
         // Chosen before the box, so that Text1 is the first focus the
         // window takes again, whenever the system gives it back (Wine does
         // as the box closes): a screen reader announces nothing before it.
         form.FocusText1();
-        form.ShowMessage(failure, std::wstring(kFailureCaption), FormView::Icon::kError);
+        form.ShowMessage(failure, texts.Text(IDS_FAILURE_CAPTION), FormView::Icon::kError);
         form.Show();
         return;
     }
-    form.ShowMessage(ConfirmationText(form.Text1Text()), std::wstring(kConfirmationCaption),
-                     FormView::Icon::kInformation);
+    form.ShowMessage(texts.TextWith(IDS_CONFIRMATION, {form.Text1Text()}),
+                     texts.Text(IDS_CONFIRMATION_CAPTION), FormView::Icon::kInformation);
     form.Unload();
 }
 
@@ -64,6 +42,7 @@ void Command2_Click(FormView& form) {
     form.Unload();
 }
 
-void Command3_Click(FormView& form) {
-    form.ShowMessage(AboutText(), std::wstring(kAboutCaption), FormView::Icon::kInformation);
+void Command3_Click(FormView& form, const Texts& texts) {
+    form.ShowMessage(texts.Text(IDS_ABOUT_TEXT), texts.Text(IDS_ABOUT),
+                     FormView::Icon::kInformation);
 }

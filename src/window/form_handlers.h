@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/system_error_texts.h"
+#include "common/texts.h"
 #include "store/registry_api.h"
 
 // What a handler asks of its window.
@@ -33,15 +33,6 @@ protected:
     FormView& operator=(const FormView&) = default;
 };
 
-inline constexpr std::wstring_view kConfirmationCaption = L"Registry changed";
-inline constexpr std::wstring_view kFailureCaption = L"Registry not changed";
-inline constexpr std::wstring_view kAboutCaption = L"About";
-
-[[nodiscard]] std::wstring ConfirmationText(std::wstring_view title);
-// Why OK does not store an offered title that the code page mangled.
-[[nodiscard]] std::wstring MangledOfferText();
-[[nodiscard]] std::wstring AboutText();
-
 // What the handlers keep between messages.
 struct FormState {
     // The text Form_Load offered in Text1 when the code page lost characters
@@ -50,7 +41,6 @@ struct FormState {
 };
 
 void Form_Load(FormView& form, Registry registry, FormState& state);
-void Command1_Click(FormView& form, Registry registry, const SystemErrorTexts& errors,
-                    const FormState& state);
+void Command1_Click(FormView& form, Registry registry, const Texts& texts, const FormState& state);
 void Command2_Click(FormView& form);
-void Command3_Click(FormView& form);
+void Command3_Click(FormView& form, const Texts& texts);

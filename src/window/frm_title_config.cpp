@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/exit_codes.h"
+#include "common/text_ids.h"
 #include "common/win_handles.h"
 #include "window/dpi_layout.h"
 #include "window/resource_ids.h"
@@ -64,14 +65,19 @@ struct ControlClass {
 }  // namespace
 
 void ShowUnhandledError(HWND owner, const char* what) noexcept {
-    // The exception's text is ASCII in practice; each byte becomes a character.
-    wchar_t text[512] = L"An error occurred that the program did not expect:\n\n";
+    // Nothing here allocates: the texts go into buffers of their own. The
+    // exception's text is ASCII in practice; each byte becomes a character.
+    const HINSTANCE self = GetModuleHandleW(nullptr);
+    wchar_t caption[256] = L"";
+    LoadStringW(self, IDS_CAPTION, caption, static_cast<int>(std::size(caption)));
+    wchar_t text[512] = L"";
+    LoadStringW(self, IDS_UNEXPECTED_IN_WINDOW, text, static_cast<int>(std::size(text)));
     std::size_t length = wcslen(text);
     for (const char* p = what; p != nullptr && *p != '\0' && length + 1 < std::size(text); ++p) {
         text[length++] = static_cast<wchar_t>(static_cast<unsigned char>(*p));
     }
     text[length] = L'\0';
-    MessageBoxW(owner, text, layout::kCaption, MB_OK | MB_ICONERROR);
+    MessageBoxW(owner, text, caption, MB_OK | MB_ICONERROR);
 }
 
 // The window goes first: its last messages still reach this object.
@@ -107,7 +113,7 @@ LoadResult frmTitleConfig::Load() {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     // The window owns itself from WM_NCCREATE on (Attach).
-    if (CreateWindowExW(kExStyle, kClassName, layout::kCaption, kStyle,
+    if (CreateWindowExW(kExStyle, kClassName, texts_.Text(IDS_CAPTION).c_str(), kStyle,
                         work.left + (work.right - work.left - frame.cx) / 2,
                         work.top + (work.bottom - work.top - frame.cy) / 2, frame.cx, frame.cy,
                         owner_.get(), nullptr, instance, this) == nullptr) {
@@ -213,11 +219,12 @@ DWORD frmTitleConfig::CreateControls() {
     for (const layout::Control& control : layout::kControls) {
         const ControlClass kind = ClassOf(control.kind);
         const HWND child = CreateWindowExW(
-            kind.exStyle, kind.className, control.text, WS_CHILD | WS_VISIBLE | kind.style,
-            TwipsToPixels(control.box.left, dpi_), TwipsToPixels(control.box.top, dpi_),
-            TwipsToPixels(control.box.width, dpi_), TwipsToPixels(control.box.height, dpi_),
-            Window(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_,
-            nullptr);
+            kind.exStyle, kind.className,
+            control.text != 0 ? texts_.Text(control.text).c_str() : L"",
+            WS_CHILD | WS_VISIBLE | kind.style, TwipsToPixels(control.box.left, dpi_),
+            TwipsToPixels(control.box.top, dpi_), TwipsToPixels(control.box.width, dpi_),
+            TwipsToPixels(control.box.height, dpi_), Window(),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
         if (child == nullptr) {
             return LastError();
         }
@@ -256,7 +263,7 @@ void frmTitleConfig::ApplyFont(UINT dpi) {
 // from now on, and not before.
 void frmTitleConfig::OnSetCursor(HWND control) {
     if (control == Control(layout::kCommand3)) {
-        tooltip_.Create(Window(), control, layout::kAboutName);
+        tooltip_.Create(Window(), control, texts_.Text(IDS_ABOUT));
     }
 }
 
@@ -274,13 +281,13 @@ void frmTitleConfig::OnCommand(int id, int code) {
     // nothing; IDOK and IDCANCEL from Enter and Escape are none of them.
     switch (static_cast<layout::ControlId>(id)) {
         case layout::kCommand1:
-            Command1_Click(*this, registry_, errors_, state_);
+            Command1_Click(*this, registry_, texts_, state_);
             break;
         case layout::kCommand2:
             Command2_Click(*this);
             break;
         case layout::kCommand3:
-            Command3_Click(*this);
+            Command3_Click(*this, texts_);
             break;
         case layout::kLabel1:
         case layout::kLabel2:

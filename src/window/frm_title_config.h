@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "common/system_error_texts.h"
+#include "common/texts.h"
 #include "common/win_handles.h"
 #include "store/registry_api.h"
 #include "window/control_tooltip.h"
@@ -29,8 +29,8 @@ struct LoadResult {
 
 class frmTitleConfig final : private FormView {
 public:
-    frmTitleConfig(Registry registry, const SystemErrorTexts& errors, HINSTANCE instance)
-        : registry_(registry), errors_(errors), instance_(instance), icons_(IDI_APP, IDI_ABOUT) {}
+    frmTitleConfig(Registry registry, const Texts& texts, HINSTANCE instance)
+        : registry_(registry), texts_(texts), instance_(instance), icons_(IDI_APP, IDI_ABOUT) {}
     ~frmTitleConfig() override;
     frmTitleConfig(const frmTitleConfig&) = delete;
     frmTitleConfig& operator=(const frmTitleConfig&) = delete;
@@ -79,7 +79,7 @@ private:
     void ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) override;
 
     Registry registry_;
-    const SystemErrorTexts& errors_;
+    const Texts& texts_;
     FormState state_;
     HINSTANCE instance_;
     UniqueWindow owner_;  // hidden: an owned window has no taskbar button

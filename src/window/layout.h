@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/text_ids.h"
+
 namespace layout {
 
 // Control ids. Ids 1 and 2 are IDOK and IDCANCEL, which the dialog manager
@@ -32,34 +34,23 @@ struct Box {
 struct Control {
     ControlId id;
     Kind kind;
-    const wchar_t* text;  // a picture button's text is its accessible name
+    unsigned text;  // IDS_..., or 0 for none; a picture button's is its accessible name
     Box box;
     bool darkBlue;
 };
-
-// The picture button's accessible name and tooltip.
-inline constexpr wchar_t kAboutName[] = L"About";
 
 // In window order, which is the order of creation. Screen readers name an
 // edit box by the static text just before it, so Label1, the question the
 // box answers, comes just before Text1. Labels take no focus: the tab order
 // is Text1, OK, Cancel, About.
 inline constexpr Control kControls[] = {
-    {kLabel2,
-     Kind::kLabel,
-     L"Current caption value of Internet Explorer titlebar (stored in registry):",
-     {120, 120, 6015, 255},
-     false},
-    {kLabel3, Kind::kLabel, L"", {120, 480, 6015, 375}, true},
-    {kLabel1,
-     Kind::kLabel,
-     L"Reset Internet Explorer titlebar caption to the following value in default:",
-     {120, 960, 6015, 255},
-     false},
-    {kText1, Kind::kEdit, L"", {120, 1320, 5535, 285}, true},
-    {kCommand1, Kind::kButton, L"OK", {5400, 2040, 975, 300}, false},
-    {kCommand2, Kind::kButton, L"Cancel", {4320, 2040, 975, 300}, false},
-    {kCommand3, Kind::kPictureButton, kAboutName, {120, 2040, 375, 300}, false},
+    {kLabel2, Kind::kLabel, IDS_LABEL2, {120, 120, 6015, 255}, false},
+    {kLabel3, Kind::kLabel, 0, {120, 480, 6015, 375}, true},
+    {kLabel1, Kind::kLabel, IDS_LABEL1, {120, 960, 6015, 255}, false},
+    {kText1, Kind::kEdit, 0, {120, 1320, 5535, 285}, true},
+    {kCommand1, Kind::kButton, IDS_OK, {5400, 2040, 975, 300}, false},
+    {kCommand2, Kind::kButton, IDS_CANCEL, {4320, 2040, 975, 300}, false},
+    {kCommand3, Kind::kPictureButton, IDS_ABOUT, {120, 2040, 375, 300}, false},
 };
 
 struct Line {
@@ -81,8 +72,6 @@ inline constexpr Line kLines[] = {
 
 inline constexpr int kClientWidth = 6450;
 inline constexpr int kClientHeight = 2445;
-
-inline constexpr wchar_t kCaption[] = L"Reset Microsoft Internet Explorer Titlebar";
 
 // RGB(0, 0, 128) as a COLORREF.
 inline constexpr std::uint32_t kDarkBlue = 0x00800000;

@@ -11,7 +11,7 @@
 #include "cli/command_line.h"
 #include "cli/command_runner.h"
 #include "cli/guarded_exit_code.h"
-#include "support/fake_system_errors.h"
+#include "support/english_texts.h"
 #include "support/memory_registry.h"
 #include "support/registry_backends.h"
 
@@ -64,7 +64,7 @@ const LineCase kLines[] = {
 class ParseCommandLineTable : public testing::TestWithParam<LineCase> {};
 
 TEST_P(ParseCommandLineTable, GivesTheAction) {
-    EXPECT_EQ(ParseCommandLine(GetParam().line), GetParam().expected);
+    EXPECT_EQ(ParseCommandLine(GetParam().line, FakeTexts()), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, ParseCommandLineTable, testing::ValuesIn(kLines),
@@ -79,7 +79,7 @@ struct UsageNames {
 
 UsageNames NamesInUsage() {
     UsageNames names;
-    std::wistringstream usage(UsageText());
+    std::wistringstream usage(UsageText(FakeTexts()));
     bool exitCodes = false;
     for (std::wstring wide; std::getline(usage, wide);) {
         const std::string line(wide.begin(), wide.end());
@@ -165,7 +165,7 @@ private:
 };
 
 TEST(RunCommand, AFailedWriteTellsWhyOnTheErrorStreamWithItsOwnExitCode) {
-    const FakeSystemErrors errors;
+    const FakeTexts errors;
     MemoryRegistry api;
     Cp1252Codec codec;
     RecordingOutput refused;
@@ -192,17 +192,16 @@ TEST(RunCommand, RunningOutOfMemoryExitsAsUnexpected) {
         Cp1252Codec codec;
         RecordingOutput output;
         api.ExhaustMemory(run.first);
-        EXPECT_EQ(GuardedExitCode(
-                      output,
-                      [&] {
-                          return RunCommand(command, {api, codec}, FakeSystemErrors(), output);
-                      }),
+        EXPECT_EQ(GuardedExitCode(output, FakeTexts(),
+                                  [&] {
+                                      return RunCommand(command, {api, codec}, FakeTexts(), output);
+                                  }),
                   exit_code::kUnexpected);
         EXPECT_EQ(output.out, L"");
         EXPECT_NE(output.err.find(L"system text for 14"), std::wstring::npos) << output.err.size();
     }
     RecordingOutput escaped;
-    EXPECT_EQ(GuardedExitCode(escaped, []() -> int { throw std::bad_alloc(); }),
+    EXPECT_EQ(GuardedExitCode(escaped, FakeTexts(), []() -> int { throw std::bad_alloc(); }),
               exit_code::kUnexpected);
     EXPECT_EQ(escaped.err, L"An error occurred that the program did not expect.\r\n");
 }
@@ -311,7 +310,7 @@ TEST_P(RunCommandTable, GivesTheExitCodeAndOneLineAndStoresNothing) {
     ASSERT_NO_FATAL_FAILURE(GetParam().setUp(api));
     const auto before = ReadRawValue(api, RegRoot::kCurrentUser, kKey, kValue);
     RecordingOutput output(GetParam().outFails);
-    EXPECT_EQ(RunCommand(GetParam().command, {api, codec}, FakeSystemErrors(), output),
+    EXPECT_EQ(RunCommand(GetParam().command, {api, codec}, FakeTexts(), output),
               GetParam().exitCode);
     EXPECT_EQ(output.out, GetParam().out);
     EXPECT_EQ(output.err, GetParam().err);

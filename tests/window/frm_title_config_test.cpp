@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/fake_system_errors.h"
+#include "support/english_texts.h"
 #include "support/memory_registry.h"
 #include "support/test_handles.h"
 #include "window/dpi_layout.h"
@@ -54,7 +54,7 @@ bool BoxWaitsForItsClick() {
 TEST(FrmTitleConfig, AWindowDestroyedBeforeItShowsLeavesNoQuitBehind) {
     MemoryRegistry api;
     Cp1252Codec codec;
-    const FakeSystemErrors errors;
+    const FakeTexts errors;
     {
         frmTitleConfig form(Registry{api, codec}, errors, GetModuleHandleW(nullptr));
         ASSERT_TRUE(form.Load().Loaded());
@@ -122,7 +122,7 @@ TEST(LoadIconScaledDown, TakesTheImageOfTheSizeOrALargerOne) {
 TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
     MemoryRegistry api;
     Cp1252Codec codec;
-    const FakeSystemErrors errors;
+    const FakeTexts errors;
     frmTitleConfig form(Registry{api, codec}, errors, GetModuleHandleW(nullptr));
     ASSERT_TRUE(form.Load().Loaded());
     const HWND window = FindWindowW(L"frmTitleConfig", nullptr);

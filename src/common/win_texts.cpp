@@ -1,4 +1,4 @@
-#include "common/win_system_error_texts.h"
+#include "common/win_texts.h"
 
 #include <windows.h>
 
@@ -17,7 +17,7 @@ static_assert(win32_error::kNoUnicodeTranslation == ERROR_NO_UNICODE_TRANSLATION
 static_assert(win32_error::kInternalError == ERROR_INTERNAL_ERROR);
 static_assert(sizeof(Win32Error) == sizeof(DWORD) && static_cast<Win32Error>(-1) > 0);
 
-std::wstring WinSystemErrorTexts::SystemErrorText(Win32Error code) const {
+std::wstring WinTexts::SystemErrorText(Win32Error code) const {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -31,4 +31,14 @@ std::wstring WinSystemErrorTexts::SystemErrorText(Win32Error code) const {
         text.pop_back();
     }
     return text;
+}
+
+std::wstring WinTexts::Text(unsigned id) const {
+    // With no buffer, LoadString gives the resource's own text in place:
+    // counted, not terminated.
+    const wchar_t* text = nullptr;
+    const int length =
+        LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return length > 0 && text != nullptr ? std::wstring(text, static_cast<std::size_t>(length))
+                                         : std::wstring();
 }

@@ -1,0 +1,24 @@
+// The program's English texts as its resource script holds them, read from
+// the script itself, so that the suites check what the program says without
+// typing it again; and the made-up system error texts that tell a test which
+// code a text was given.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "common/texts.h"
+
+// Every text of a language's string table (src/app/lang/<language>.rc) by
+// its id, with the resource compiler's escapes undone; empty when the
+// table or the ids cannot be read.
+[[nodiscard]] std::map<unsigned, std::wstring> StringTable(const std::string& language);
+
+class FakeTexts final : public Texts {
+public:
+    [[nodiscard]] std::wstring SystemErrorText(Win32Error code) const override {
+        return L"system text for " + std::to_wstring(code);
+    }
+    // The English text, read once.
+    [[nodiscard]] std::wstring Text(unsigned id) const override;
+};
