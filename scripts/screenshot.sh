@@ -1,16 +1,21 @@
 #!/bin/sh
-# Makes docs/window.png, or with a DPI other than 96 docs/window-DPIdpi.png:
-# the window as a user sees it at that scaling, under Xvfb, with Wine's
-# virtual desktop drawing the frame. Run after the windows build.
+# Makes docs/window.png, or with a DPI other than 96 docs/window-DPIdpi.png,
+# or with a language (a locale such as de_DE or ja_JP, which Wine takes the
+# display language from) docs/window-LANGUAGE.png: the window as a user sees
+# it at that scaling, under Xvfb, with Wine's virtual desktop drawing the
+# frame. Run after the windows build; Japanese and Chinese need a font with
+# their glyphs (fonts-wqy-microhei).
 #
-#   scripts/screenshot.sh [DPI]
+#   scripts/screenshot.sh [DPI [LANGUAGE]]
 set -eu
 cd "$(dirname "$0")/.."
 dpi=${1:-96}
+language=${2:-}
 case $dpi in
 96) picture=docs/window.png ;;
 *) picture=docs/window-${dpi}dpi.png ;;
 esac
+[ -z "$language" ] || picture=docs/window-${language%%_*}.png
 width=$((520 * dpi / 96)) height=$((260 * dpi / 96))
 program="$PWD/build/windows/ietitlebar.exe"
 [ -f "$program" ] || { echo "build the windows preset first" >&2; exit 1; }
@@ -19,6 +24,7 @@ program="$PWD/build/windows/ietitlebar.exe"
 work=$(mktemp -d)
 WINEPREFIX="$work/prefix"
 export WINEPREFIX WINEDEBUG=-all LC_ALL=C.UTF-8
+[ -z "$language" ] || LC_ALL=$language.UTF-8
 trap 'cmake/wine-prefix.sh down "$WINEPREFIX" >/dev/null; rm -rf "$work"' EXIT
 cmake/wine-prefix.sh up "$WINEPREFIX" >/dev/null
 DISPLAY=":$(cat "$WINEPREFIX/display")"
@@ -33,7 +39,7 @@ cmake/wine-run.sh explorer "/desktop=shot,${width}x$height" "$(winepath -w "$pro
     >/dev/null 2>&1 &
 shown=""
 for _ in $(seq 100); do
-    xdotool search --name 'Reset Microsoft Internet Explorer Titlebar' >/dev/null 2>&1 &&
+    xdotool search --class 'ietitlebar.exe' >/dev/null 2>&1 &&
         shown=yes && break
     sleep 0.1
 done

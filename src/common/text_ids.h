@@ -3,6 +3,10 @@
 // #defines.
 #pragma once
 
+// The table's own language tag: the window's layout was made for en-US's
+// texts, and grows only for another table's.
+#define IDS_LANGUAGE 99
+
 // The window and its boxes.
 #define IDS_CAPTION 100
 #define IDS_LABEL2 101

@@ -109,7 +109,9 @@ LoadResult frmTitleConfig::Load() {
     }
     // Made at its size and place for the system's DPI, centred on the
     // primary work area, so that showing it needs no move.
-    const SIZE frame = FrameSize(GetDpiForSystem(), kStyle, kExStyle);
+    const UINT systemDpi = GetDpiForSystem();
+    const SIZE frame =
+        FrameSize(systemDpi, GrowthAt(systemDpi, MessageFont(systemDpi).get()), kStyle, kExStyle);
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     // The window owns itself from WM_NCCREATE on (Attach).
@@ -216,14 +218,15 @@ DWORD frmTitleConfig::CreateControls() {
     dpi_ = GetDpiForWindow(Window());
     highContrast_ = HighContrastOn();
     font_ = MessageFont(dpi_);
+    growth_ = GrowthAt(dpi_, font_.get());
     for (const layout::Control& control : layout::kControls) {
         const ControlClass kind = ClassOf(control.kind);
+        const RECT place = ControlRect(control, dpi_, growth_);
         const HWND child = CreateWindowExW(
             kind.exStyle, kind.className,
             control.text != 0 ? texts_.Text(control.text).c_str() : L"",
-            WS_CHILD | WS_VISIBLE | kind.style, TwipsToPixels(control.box.left, dpi_),
-            TwipsToPixels(control.box.top, dpi_), TwipsToPixels(control.box.width, dpi_),
-            TwipsToPixels(control.box.height, dpi_), Window(),
+            WS_CHILD | WS_VISIBLE | kind.style, place.left, place.top, place.right - place.left,
+            place.bottom - place.top, Window(),
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
         if (child == nullptr) {
             return LastError();
@@ -235,14 +238,25 @@ DWORD frmTitleConfig::CreateControls() {
     icons_.Apply(Window(), Control(layout::kCommand3), dpi_);
     // The frame was made for the system's DPI; a window that starts on a
     // monitor of another DPI takes its own.
-    FitFrameToClient(Window(), dpi_);
+    FitFrameToClient(Window(), dpi_, growth_);
     return ERROR_SUCCESS;
+}
+
+// The layout was made for its language's texts; another language's labels
+// may need the window wider at `dpi`, in `font`.
+Growth frmTitleConfig::GrowthAt(UINT dpi, HFONT font) const {
+    if (texts_.Text(IDS_LANGUAGE) == layout::kLayoutLanguage || font == nullptr) {
+        return {};
+    }
+    return GrowthFor({texts_.Text(IDS_LABEL2), texts_.Text(IDS_LABEL1)},
+                     {texts_.Text(IDS_OK), texts_.Text(IDS_CANCEL)}, font, dpi);
 }
 
 void frmTitleConfig::ApplyLayout(UINT dpi) {
     dpi_ = dpi;
     ApplyFont(dpi);
-    PlaceControls(Window(), dpi);
+    growth_ = GrowthAt(dpi, font_.get());
+    PlaceControls(Window(), dpi, growth_);
     icons_.Apply(Window(), Control(layout::kCommand3), dpi);
     InvalidateRect(Window(), nullptr, TRUE);
 }
@@ -310,7 +324,7 @@ void frmTitleConfig::PaintLines(HDC dc) const {
         const UniquePen pen(CreatePen(PS_SOLID, width, GetSysColor(line.systemColor)));
         const ScopedSelect select(dc, pen.get());
         MoveToEx(dc, TwipsToPixels(line.x1, dpi_), TwipsToPixels(line.y1, dpi_), nullptr);
-        LineTo(dc, TwipsToPixels(line.x2, dpi_), TwipsToPixels(line.y2, dpi_));
+        LineTo(dc, TwipsToPixels(line.x2, dpi_) + growth_.window, TwipsToPixels(line.y2, dpi_));
     }
 }
 
@@ -352,7 +366,7 @@ void frmTitleConfig::OnSettingChange(SettingEffect effect) {
         case SettingEffect::kLayout:
             OnColoursChanged();
             ApplyLayout(dpi_);
-            FitFrameToClient(Window(), dpi_);
+            FitFrameToClient(Window(), dpi_, growth_);
             break;
         case SettingEffect::kColours:
             OnColoursChanged();
@@ -365,7 +379,7 @@ void frmTitleConfig::OnSettingChange(SettingEffect effect) {
 // Asked before a move to a monitor of another DPI: the frame that holds the
 // layout's client area there.
 BOOL frmTitleConfig::OnGetDpiScaledSize(UINT dpi, SIZE& size) const {
-    size = FrameSize(dpi, kStyle, kExStyle);
+    size = FrameSize(dpi, GrowthAt(dpi, MessageFont(dpi).get()), kStyle, kExStyle);
     return TRUE;
 }
 
@@ -373,7 +387,7 @@ void frmTitleConfig::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyLayout(dpi);
     SetWindowPos(Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    FitFrameToClient(Window(), dpi_);
+    FitFrameToClient(Window(), dpi_, growth_);
 }
 
 void frmTitleConfig::SetLabel3Caption(const std::wstring& text) {

@@ -10,6 +10,7 @@
 #include "common/win_handles.h"
 #include "store/registry_api.h"
 #include "window/control_tooltip.h"
+#include "window/dpi_layout.h"
 #include "window/form_handlers.h"
 #include "window/layout.h"
 #include "window/resource_ids.h"
@@ -51,6 +52,7 @@ private:
     void ReportUnhandledError(const char* what) noexcept;
 
     [[nodiscard]] DWORD CreateControls();
+    [[nodiscard]] Growth GrowthAt(UINT dpi, HFONT font) const;
     void ApplyLayout(UINT dpi);
     void ApplyFont(UINT dpi);
     [[nodiscard]] HWND Window() const { return window_.get(); }
@@ -87,6 +89,7 @@ private:
     ControlTooltip tooltip_;
     HWND lastFocus_ = nullptr;  // one of window_'s controls
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    Growth growth_;  // the room this language's texts need beyond the layout
     bool highContrast_ = false;
     UniqueFont font_;
     WindowIcons icons_;

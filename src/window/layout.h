@@ -24,6 +24,11 @@ enum ControlId : int {
 
 enum class Kind { kLabel, kEdit, kButton, kPictureButton };
 
+// What a control does when a language's longer texts need more room: the
+// labels and the edit box widen with the window; OK and Cancel keep to the
+// right edge, and widen leftwards when a button's text needs it.
+enum class Grow { kNone, kWidth, kRightButton, kLeftButton };
+
 struct Box {
     int left;
     int top;
@@ -37,6 +42,7 @@ struct Control {
     unsigned text;  // IDS_..., or 0 for none; a picture button's is its accessible name
     Box box;
     bool darkBlue;
+    Grow grow;
 };
 
 // In window order, which is the order of creation. Screen readers name an
@@ -44,13 +50,13 @@ struct Control {
 // box answers, comes just before Text1. Labels take no focus: the tab order
 // is Text1, OK, Cancel, About.
 inline constexpr Control kControls[] = {
-    {kLabel2, Kind::kLabel, IDS_LABEL2, {120, 120, 6015, 255}, false},
-    {kLabel3, Kind::kLabel, 0, {120, 480, 6015, 375}, true},
-    {kLabel1, Kind::kLabel, IDS_LABEL1, {120, 960, 6015, 255}, false},
-    {kText1, Kind::kEdit, 0, {120, 1320, 5535, 285}, true},
-    {kCommand1, Kind::kButton, IDS_OK, {5400, 2040, 975, 300}, false},
-    {kCommand2, Kind::kButton, IDS_CANCEL, {4320, 2040, 975, 300}, false},
-    {kCommand3, Kind::kPictureButton, IDS_ABOUT, {120, 2040, 375, 300}, false},
+    {kLabel2, Kind::kLabel, IDS_LABEL2, {120, 120, 6015, 255}, false, Grow::kWidth},
+    {kLabel3, Kind::kLabel, 0, {120, 480, 6015, 375}, true, Grow::kWidth},
+    {kLabel1, Kind::kLabel, IDS_LABEL1, {120, 960, 6015, 255}, false, Grow::kWidth},
+    {kText1, Kind::kEdit, 0, {120, 1320, 5535, 285}, true, Grow::kWidth},
+    {kCommand1, Kind::kButton, IDS_OK, {5400, 2040, 975, 300}, false, Grow::kRightButton},
+    {kCommand2, Kind::kButton, IDS_CANCEL, {4320, 2040, 975, 300}, false, Grow::kLeftButton},
+    {kCommand3, Kind::kPictureButton, IDS_ABOUT, {120, 2040, 375, 300}, false, Grow::kNone},
 };
 
 struct Line {
@@ -71,6 +77,10 @@ inline constexpr Line kLines[] = {
 };
 
 inline constexpr int kClientWidth = 6450;
+
+// The language whose texts the layout was made for, as its string table
+// names it (IDS_LANGUAGE): its window keeps the layout exactly.
+inline constexpr wchar_t kLayoutLanguage[] = L"en-US";
 inline constexpr int kClientHeight = 2445;
 
 // RGB(0, 0, 128) as a COLORREF.

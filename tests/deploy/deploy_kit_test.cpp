@@ -47,16 +47,20 @@ std::string AsciiOfUtf16(const std::string& bytes) {
     return ascii;
 }
 
-TEST(AdministrativeTemplate, NamesOnlyWhatItsLanguageFileDefines) {
+// Each language's file defines what the template names, and nothing else.
+TEST(AdministrativeTemplate, NamesOnlyWhatEachLanguageFileDefines) {
     const std::string admx = ReadFile("ietitlebar.admx");
-    const std::string adml = ReadFile("en-US/ietitlebar.adml");
     const auto strings = Captures(admx, R"(\$\(string\.(\w+)\))");
     const auto presentations = Captures(admx, R"(\$\(presentation\.(\w+)\))");
     EXPECT_FALSE(strings.empty());
     EXPECT_FALSE(presentations.empty());
-    EXPECT_EQ(strings, Captures(adml, R"(<string id="(\w+)\")"));
-    EXPECT_EQ(presentations, Captures(adml, R"(<presentation id="(\w+)\")"));
-    EXPECT_EQ(Captures(admx, R"(<text id="(\w+)\")"), Captures(adml, R"(refId="(\w+)\")"));
+    for (const char* language : {"en-US", "de-DE", "es-ES", "fr-FR", "ja-JP", "zh-CN"}) {
+        SCOPED_TRACE(language);
+        const std::string adml = ReadFile(std::string(language) + "/ietitlebar.adml");
+        EXPECT_EQ(strings, Captures(adml, R"(<string id="(\w+)\")"));
+        EXPECT_EQ(presentations, Captures(adml, R"(<presentation id="(\w+)\")"));
+        EXPECT_EQ(Captures(admx, R"(<text id="(\w+)\")"), Captures(adml, R"(refId="(\w+)\")"));
+    }
     // It needs no other template: a <using> would make it fail where that
     // one is missing.
     EXPECT_EQ(admx.find("<using"), std::string::npos);

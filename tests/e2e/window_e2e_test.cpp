@@ -10,10 +10,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
+#include "common/text_ids.h"
 #include "e2e/program_driver.h"
 #include "e2e/title_values.h"
+#include "support/english_texts.h"
 
 namespace {
 
@@ -528,6 +531,32 @@ TEST_F(WindowE2E, AboutShowsItsMessageAndLeavesTheWindowAsItWas) {
     PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
     ExpectExitWith(0);
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, L"Mine\0"s}));
+}
+
+// Under a German display language: the window's texts and its
+// confirmation in German, the title stored as typed. The suite runs once
+// more under LC_ALL=de_DE.UTF-8 for this (window_e2e_german): Wine takes
+// the display language from it as a process starts.
+TEST_F(WindowE2E, SpeaksTheUsersLanguage) {
+    if (PRIMARYLANGID(GetUserDefaultUILanguage()) != LANG_GERMAN) {
+        GTEST_SKIP() << "needs a German display language: window_e2e_german runs it under Wine";
+    }
+    const std::map<unsigned, std::wstring> german = StringTable("de-DE");
+    ASSERT_FALSE(german.empty());
+    program_.emplace(ProgramPath());
+    window_ = program_->WaitForWindow(german.at(IDS_CAPTION));
+    ASSERT_NE(window_, nullptr) << "no window with the German caption";
+    EXPECT_EQ(WindowText(Control(kLabel2)), german.at(IDS_LABEL2));
+    EXPECT_EQ(WindowText(Control(kCancel)), german.at(IDS_CANCEL));
+    const std::wstring title = L"Intranet \u00FC";
+    SendMessageW(Control(kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    Press(Control(kOk));
+    const MessageBoxInfo box = NextBox();
+    EXPECT_EQ(box.caption, german.at(IDS_CONFIRMATION_CAPTION));
+    EXPECT_NE(box.text.find(title), std::wstring::npos);
+    CloseBox(box);
+    ExpectExitWith(0);
+    EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, title + L'\0'}));
 }
 
 // High contrast, which Wine cannot switch on (SPI_SETHIGHCONTRAST fails with

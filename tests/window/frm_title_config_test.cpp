@@ -6,10 +6,13 @@
 
 #include <atomic>
 #include <iterator>
+#include <map>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "common/text_ids.h"
 #include "support/english_texts.h"
 #include "support/memory_registry.h"
 #include "support/test_handles.h"
@@ -125,7 +128,19 @@ TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
     const FakeTexts errors;
     frmTitleConfig form(Registry{api, codec}, errors, GetModuleHandleW(nullptr));
     ASSERT_TRUE(form.Load().Loaded());
-    const HWND window = FindWindowW(L"frmTitleConfig", nullptr);
+    // This thread's window: a program under test elsewhere has the class too.
+    HWND window = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND found, LPARAM into) {
+            wchar_t name[32] = {};
+            GetClassNameW(found, name, 32);
+            if (std::wstring(name) == L"frmTitleConfig") {
+                *reinterpret_cast<HWND*>(into) = found;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&window));
     ASSERT_NE(window, nullptr);
     const HWND about = GetDlgItem(window, layout::kCommand3);
     const auto icon = [window](WPARAM type, LPARAM dpi = 0) {
@@ -170,6 +185,66 @@ TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
         EXPECT_EQ(LookOf(oldBig).width, 0);
     }
     EXPECT_EQ(LookOf(icon(ICON_BIG, 192)).width, GetSystemMetricsForDpi(SM_CXICON, 192));
+}
+
+// A pseudo-language: each letter accented, each text 40% longer, brackets
+// at both ends, %1 kept, so that what would be cut shows.
+std::wstring Pseudo(const std::wstring& text) {
+    const std::wstring plain = L"aeiouncAEIOUNC";
+    const std::wstring accented =
+        L"\u00E1\u00E9\u00ED\u00F6\u00FC\u00F1\u00E7\u00C1\u00C9\u00CD\u00D6\u00DC\u00D1\u00C7";
+    std::wstring pseudo = L"[";
+    for (const wchar_t c : text) {
+        const std::size_t at = plain.find(c);
+        pseudo += at == std::wstring::npos ? c : accented[at];
+    }
+    return pseudo + std::wstring(text.size() * 2 / 5, L'~') + L"]";
+}
+
+// Every language holds every text English has and no other, with the same
+// %1s, and each of its texts fits its control from 96 to 240 DPI in the
+// message font: the labels in the window as it grows for them, the buttons
+// as they are.
+TEST(StringTables, HoldEveryTextAndFitTheirControls) {
+    const std::map<unsigned, std::wstring> english = StringTable("en-US");
+    ASSERT_FALSE(english.empty());
+    std::map<std::string, std::map<unsigned, std::wstring>> languages;
+    for (const char* language : {"de-DE", "es-ES", "fr-FR", "ja-JP", "zh-CN"}) {
+        languages[language] = StringTable(language);
+    }
+    for (const auto& [id, text] : english) {
+        languages["pseudo"][id] = Pseudo(text);
+    }
+    for (const auto& [language, table] : languages) {
+        SCOPED_TRACE(language);
+        ASSERT_EQ(table.size(), english.size());
+        for (const auto& [id, text] : english) {
+            ASSERT_EQ(table.count(id), 1u) << id;
+            EXPECT_EQ(table.at(id).find(L"%1") == std::wstring::npos,
+                      text.find(L"%1") == std::wstring::npos)
+                << id;
+        }
+        for (const UINT dpi : {96u, 120u, 144u, 192u, 240u}) {
+            const UniqueFont font = MessageFont(dpi);
+            const Growth growth =
+                GrowthFor({table.at(IDS_LABEL2), table.at(IDS_LABEL1)},
+                          {table.at(IDS_OK), table.at(IDS_CANCEL)}, font.get(), dpi);
+            const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+            const ScopedSelect select(dc.get(), font.get());
+            for (const layout::Control& control : layout::kControls) {
+                if (control.text == 0 || control.kind == layout::Kind::kPictureButton) {
+                    continue;
+                }
+                const std::wstring& text = table.at(control.text);
+                SIZE size{};
+                GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+                const RECT place = ControlRect(control, dpi, growth);
+                const int margin = control.kind == layout::Kind::kButton ? ButtonMargin(dpi) : 0;
+                EXPECT_LE(size.cx + margin, place.right - place.left)
+                    << control.id << " at " << dpi;
+            }
+        }
+    }
 }
 
 }  // namespace
