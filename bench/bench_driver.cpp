@@ -16,6 +16,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cwchar>
 #include <random>
@@ -71,10 +72,11 @@ std::wstring LinuxProcessOf(const std::wstring& fileName) {
     if (search == INVALID_HANDLE_VALUE) {
         return folder;
     }
-    std::string wanted(fileName.begin(), fileName.end());
-    std::transform(wanted.begin(), wanted.end(), wanted.begin(), [](char c) {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    });
+    // The program's file name is ASCII: each character becomes a byte.
+    std::string wanted;
+    for (const wchar_t c : fileName) {
+        wanted += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     do {
         if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') {
             continue;
