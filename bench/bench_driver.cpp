@@ -63,8 +63,25 @@ std::string ReadSmallFile(const std::wstring& path) {
     return text;
 }
 
-// Under Wine, the /proc folder of the Linux process that runs `fileName`:
-// Wine gives that process the program's path as its command line.
+// When a Linux process started, in clock ticks since boot (the 22nd field
+// of /proc/PID/stat, after the command name in brackets); 0 when unknown.
+unsigned long long StartTicks(const std::wstring& folder) {
+    const std::string stat = ReadSmallFile(folder + L"\\stat");
+    const std::size_t nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos) {
+        return 0;
+    }
+    std::size_t at = nameEnd + 2;  // the 3rd field
+    for (int field = 3; field < 22 && at != std::string::npos; ++field) {
+        at = stat.find(' ', at);
+        at = at == std::string::npos ? at : at + 1;
+    }
+    return at == std::string::npos ? 0 : std::strtoull(stat.c_str() + at, nullptr, 10);
+}
+
+// Under Wine, the /proc folder of the Linux process that runs `fileName`,
+// the newest of them: Wine gives that process the program's path as its
+// command line, and a copy left running elsewhere is older.
 std::wstring LinuxProcessOf(const std::wstring& fileName) {
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
@@ -77,6 +94,7 @@ std::wstring LinuxProcessOf(const std::wstring& fileName) {
     for (const wchar_t c : fileName) {
         wanted += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
+    unsigned long long newest = 0;
     do {
         if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') {
             continue;
@@ -94,8 +112,10 @@ std::wstring LinuxProcessOf(const std::wstring& fileName) {
             line.compare(line.size() - wanted.size(), wanted.size(), wanted) == 0 &&
             (line[line.size() - wanted.size() - 1] == '\\' ||
              line[line.size() - wanted.size() - 1] == '/')) {
-            folder = candidate;
-            break;
+            if (const unsigned long long started = StartTicks(candidate); started >= newest) {
+                newest = started;
+                folder = candidate;
+            }
         }
     } while (FindNextFileW(search, &found));
     FindClose(search);
