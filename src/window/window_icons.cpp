@@ -42,27 +42,17 @@ struct Resource {
 }
 
 // The RT_ICON id of the smallest image at least `size` wide, else of the
-// largest; 0 when the directory holds none.
-[[nodiscard]] int ImageAtLeast(const Resource& directory, int size) {
-    if (directory.bytes == nullptr || directory.size < kDirectoryHeader) {
-        return 0;
-    }
-    std::uint16_t count = 0;
-    std::memcpy(&count, directory.bytes + 4, sizeof count);
-    count = static_cast<std::uint16_t>(
-        std::min<std::size_t>(count, (directory.size - kDirectoryHeader) / kDirectoryEntry));
+// largest; 0 when there is none.
+[[nodiscard]] int ImageAtLeast(const std::vector<IconImage>& images, int size) {
     int best = 0;
     int bestWidth = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t* entry = directory.bytes + kDirectoryHeader + i * kDirectoryEntry;
-        const int width = entry[0] == 0 ? 256 : entry[0];
-        std::uint16_t id = 0;
-        std::memcpy(&id, entry + 12, sizeof id);
-        const bool better = best == 0 || (bestWidth < size ? width > bestWidth
-                                                           : width >= size && width < bestWidth);
+    for (const IconImage& image : images) {
+        const bool better =
+            best == 0 || (bestWidth < size ? image.width > bestWidth
+                                           : image.width >= size && image.width < bestWidth);
         if (better) {
-            best = id;
-            bestWidth = width;
+            best = image.id;
+            bestWidth = image.width;
         }
     }
     return best;
@@ -74,12 +64,31 @@ struct Resource {
 
 }  // namespace
 
+std::vector<IconImage> IconImages(HINSTANCE instance, int id) {
+    const Resource directory = FindResourceBytes(instance, id, RT_GROUP_ICON);
+    std::vector<IconImage> images;
+    if (directory.bytes == nullptr || directory.size < kDirectoryHeader) {
+        return images;
+    }
+    std::uint16_t count = 0;
+    std::memcpy(&count, directory.bytes + 4, sizeof count);
+    count = static_cast<std::uint16_t>(
+        std::min<std::size_t>(count, (directory.size - kDirectoryHeader) / kDirectoryEntry));
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* entry = directory.bytes + kDirectoryHeader + i * kDirectoryEntry;
+        std::uint16_t image = 0;
+        std::memcpy(&image, entry + 12, sizeof image);
+        images.push_back({entry[0] == 0 ? 256 : entry[0], image});
+    }
+    return images;
+}
+
 // The image is chosen here, not by LoadImage, which scales the nearest
 // image, a smaller one too, up. comctl32's LoadIconWithScaleDown documents
 // this rule, but Wine's loads as LoadImage does, and MinGW's import library
 // lacks it.
 UniqueIcon LoadIconScaledDown(HINSTANCE instance, int id, int size) {
-    const int image = ImageAtLeast(FindResourceBytes(instance, id, RT_GROUP_ICON), size);
+    const int image = ImageAtLeast(IconImages(instance, id), size);
     const Resource bits = FindResourceBytes(instance, image, RT_ICON);
     if (image == 0 || bits.bytes == nullptr) {
         return UniqueIcon();

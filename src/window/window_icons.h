@@ -10,6 +10,15 @@
 
 #include "common/win_handles.h"
 
+// One image of an icon resource: its width and its RT_ICON id.
+struct IconImage {
+    int width;
+    int id;
+};
+
+// The images icon `id` holds, in the order its directory lists them.
+[[nodiscard]] std::vector<IconImage> IconImages(HINSTANCE instance, int id);
+
 // Icon `id` at `size` pixels square, or null.
 [[nodiscard]] UniqueIcon LoadIconScaledDown(HINSTANCE instance, int id, int size);
 

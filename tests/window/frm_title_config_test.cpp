@@ -89,24 +89,15 @@ IconLook LookOf(HICON icon) {
     return {bitmap.bmWidth, GetPixel(dc.get(), bitmap.bmWidth / 2, bitmap.bmHeight / 2)};
 }
 
-// The widths of an icon resource's images, from its directory: 14-byte
-// entries after a 6-byte header, each starting with the width.
-std::vector<int> ImageWidths(int id) {
-    const HMODULE self = GetModuleHandleW(nullptr);
-    const HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
-    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(self, found)));
-    std::vector<int> widths;
-    for (int i = 0; bytes != nullptr && i < bytes[4]; ++i) {
-        widths.push_back(bytes[6 + 14 * i] == 0 ? 256 : bytes[6 + 14 * i]);
-    }
-    return widths;
-}
-
 // Each size from the image of that size or a larger one, never a smaller;
 // the About picture's file holds each size the window asks for.
 TEST(LoadIconScaledDown, TakesTheImageOfTheSizeOrALargerOne) {
-    EXPECT_EQ(ImageWidths(IDI_ABOUT), std::vector<int>(std::begin(layout::kAboutIconSizes),
-                                                       std::end(layout::kAboutIconSizes)));
+    std::vector<int> widths;
+    for (const IconImage& image : IconImages(GetModuleHandleW(nullptr), IDI_ABOUT)) {
+        widths.push_back(image.width);
+    }
+    EXPECT_EQ(widths, std::vector<int>(std::begin(layout::kAboutIconSizes),
+                                       std::end(layout::kAboutIconSizes)));
     constexpr int kSizesIcon = 3;  // 16 pixels red, 20 green, 24 blue
     const std::pair<int, COLORREF> cases[] = {
         {16, RGB(255, 0, 0)}, {18, RGB(0, 255, 0)}, {20, RGB(0, 255, 0)}, {22, RGB(0, 0, 255)}};
