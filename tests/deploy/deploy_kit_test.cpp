@@ -20,12 +20,19 @@ std::string ReadFile(const std::string& name, const std::string& folder = DEPLOY
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-std::set<std::string> Captures(const std::string& text, const std::string& pattern) {
+// What lies between each `before` and the next `after`. A whole file is
+// scanned by hand: MSVC's std::regex recurses for each character a
+// repetition matches and throws error_stack past a few hundred.
+std::set<std::string> Captures(const std::string& text, const std::string& before,
+                               const std::string& after) {
     std::set<std::string> found;
-    const std::regex re(pattern);
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator();
-         ++it) {
-        found.insert((*it)[1].str());
+    for (std::size_t at = text.find(before); at != std::string::npos; at = text.find(before, at)) {
+        at += before.size();
+        const std::size_t end = text.find(after, at);
+        if (end == std::string::npos) {
+            break;
+        }
+        found.insert(text.substr(at, end - at));
     }
     return found;
 }
@@ -50,16 +57,16 @@ std::string AsciiOfUtf16(const std::string& bytes) {
 // Each language's file defines what the template names, and nothing else.
 TEST(AdministrativeTemplate, NamesOnlyWhatEachLanguageFileDefines) {
     const std::string admx = ReadFile("ietitlebar.admx");
-    const auto strings = Captures(admx, R"(\$\(string\.(\w+)\))");
-    const auto presentations = Captures(admx, R"(\$\(presentation\.(\w+)\))");
+    const auto strings = Captures(admx, "$(string.", ")");
+    const auto presentations = Captures(admx, "$(presentation.", ")");
     EXPECT_FALSE(strings.empty());
     EXPECT_FALSE(presentations.empty());
     for (const char* language : {"en-US", "de-DE", "es-ES", "fr-FR", "ja-JP", "zh-CN"}) {
         SCOPED_TRACE(language);
         const std::string adml = ReadFile(std::string(language) + "/ietitlebar.adml");
-        EXPECT_EQ(strings, Captures(adml, R"(<string id="(\w+)\")"));
-        EXPECT_EQ(presentations, Captures(adml, R"(<presentation id="(\w+)\")"));
-        EXPECT_EQ(Captures(admx, R"(<text id="(\w+)\")"), Captures(adml, R"(refId="(\w+)\")"));
+        EXPECT_EQ(strings, Captures(adml, "<string id=\"", "\""));
+        EXPECT_EQ(presentations, Captures(adml, "<presentation id=\"", "\""));
+        EXPECT_EQ(Captures(admx, "<text id=\"", "\""), Captures(adml, "refId=\"", "\""));
     }
     // It needs no other template: a <using> would make it fail where that
     // one is missing.
@@ -68,10 +75,9 @@ TEST(AdministrativeTemplate, NamesOnlyWhatEachLanguageFileDefines) {
 
 TEST(AdministrativeTemplate, WritesThePerUserTitleTheToolReads) {
     const std::string admx = ReadFile("ietitlebar.admx");
-    EXPECT_EQ(Captures(admx, R"(class="(\w+)\")"), std::set<std::string>{"User"});
-    EXPECT_EQ(Captures(admx, R"(key="([^"]*)\")"), std::set<std::string>{Narrow(kTitleKeyPath)});
-    EXPECT_EQ(Captures(admx, R"(valueName="([^"]*)\")"),
-              std::set<std::string>{Narrow(kTitleValueName)});
+    EXPECT_EQ(Captures(admx, "class=\"", "\""), std::set<std::string>{"User"});
+    EXPECT_EQ(Captures(admx, " key=\"", "\""), std::set<std::string>{Narrow(kTitleKeyPath)});
+    EXPECT_EQ(Captures(admx, "valueName=\"", "\""), std::set<std::string>{Narrow(kTitleValueName)});
 }
 
 TEST(ExampleRegFile, IsUtf16AndSetsThePerUserTitle) {
@@ -91,6 +97,7 @@ TEST(ExampleRegFile, IsUtf16AndSetsThePerUserTitle) {
 // ("ietitlebar" is a part of "ietitlebar (all users)"), and winget that
 // never stops at a question.
 TEST(Guides, AgentCommandsReachThe64BitFolderAndRemoveByExactName) {
+    // Each pattern runs over one line.
     const std::regex wingetCommand(R"(^\s*winget (install|uninstall|upgrade|list)\b)");
     const std::regex thirtyTwoBitView(R"(%ProgramFiles%|\$env:ProgramFiles\b)");
     for (const char* name : {"docs/deployment.md", "README.md", "packaging/README.txt.in"}) {

@@ -13,10 +13,13 @@ msi=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Each table as tab-separated rows, without its three lines of header.
+# Each table as tab-separated rows, without its three lines of header. The
+# export writes a table's binary streams (the Icon table's) into a folder
+# of the table's name in the current directory: the scratch folder's.
+msi=$(cd "$(dirname "$msi")" && pwd)/$(basename "$msi")
 for table in Component Directory File Registry RemoveFile Shortcut Upgrade LaunchCondition \
-    Property InstallExecuteSequence Icon; do
-    msiinfo export "$msi" "$table" | tail -n +4 | tr -d '\r' >"$work/$table"
+    Property InstallExecuteSequence Icon FeatureComponents; do
+    (cd "$work" && msiinfo export "$msi" "$table") | tail -n +4 | tr -d '\r' >"$work/$table"
 done
 msiinfo suminfo "$msi" >"$work/summary"
 if grep -qx 'ALLUSERS	1' "$work/Property"; then scope=machine; else scope=user; fi
@@ -109,6 +112,13 @@ ice43() {
         END { exit bad }' "$work/Registry" "$work/Component" "$work/folder-kinds" "$work/Shortcut"
 }
 
+# ICE21: every component belongs to a feature, or nothing installs it.
+ice21() {
+    awk -F '\t' 'FILENAME ~ /FeatureComponents$/ { featured[$2] = 1; next }
+        !featured[$1] { print "  " $1; bad = 1 }
+        END { exit bad }' "$work/FeatureComponents" "$work/Component"
+}
+
 # ICE91, read strictly: a per-user package never sets ALLUSERS and puts
 # nothing into a folder of the machine's; a per-machine one sets ALLUSERS=1
 # and puts nothing into a folder of a user's profile, where only the user
@@ -174,6 +184,7 @@ while read -r rule check what; do
     fi
 done <<'RULES'
 ICE03 ice03 file, folder and shortcut names are 8.3 or SHORT|long
+ICE21 ice21 every component belongs to a feature
 ICE38 ice38 components with anything in the user's profile or Start menu keep their key path in HKCU
 ICE64 ice64 every folder made in the user's profile is removed
 ICE57 ice57 no component mixes per-user (the Start menu too) and per-machine resources

@@ -77,8 +77,10 @@ msi)
     # behind, a per-user package that puts the program in the machine's
     # Program Files, a per-machine one that puts it in one user's profile, a
     # file name that Windows cannot give a file, a short name longer than
-    # 8.3, a folder name with a character no name may hold, and a
-    # per-machine shortcut whose key path is not the user's.
+    # 8.3, a folder name with a character no name may hold, a per-machine
+    # shortcut whose key path is not the user's, a per-user folder's
+    # component keyed to a file, a component with per-user and per-machine
+    # data, and a component in no feature.
     user_wxs=$top/packaging/ietitlebar.wxs
     machine_wxs=$top/packaging/ietitlebar-machine.wxs
     while read -r rule scope wxs edit; do
@@ -95,6 +97,9 @@ ICE03 user $user_wxs s/Name="README.txt"/Name="READ*ME.txt"/
 ICE03 user $user_wxs s/Name="README.txt"/Name="READMEFILE.txt|README.txt"/
 ICE03 user $user_wxs s/Name="ietitlebar">/Name="ietitle*bar">/
 ICE43 machine $machine_wxs s/Root="HKCU"/Root="HKLM"/
+ICE38 user $user_wxs s/Source="\$(var.Program)"/& KeyPath="yes"/;s/"\[INSTALLDIR\]" KeyPath="yes"/"[INSTALLDIR]"/
+ICE57 machine $machine_wxs s|<File Id="LICENSE.txt"|<RegistryValue Root="HKCU" Key="Software" Name="Mixed" Type="integer" Value="1"/>&|
+ICE21 user $user_wxs /<ComponentRef Id="StartMenuShortcut"/d
 FAULTS
 
     msiextract -C "$work/packed" "$(msi)" >/dev/null

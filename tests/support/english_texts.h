@@ -6,12 +6,16 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "common/texts.h"
 
+// The entries of a string table's script, `IDS_NAME "text"` each at the
+// start of a line, by name, with the resource compiler's escapes undone.
+[[nodiscard]] std::map<std::string, std::wstring> ParseStringTable(std::string_view script);
+
 // Every text of a language's string table (src/app/lang/<language>.rc) by
-// its id, with the resource compiler's escapes undone; empty when the
-// table or the ids cannot be read.
+// its id; empty when the table or the ids cannot be read.
 [[nodiscard]] std::map<unsigned, std::wstring> StringTable(const std::string& language);
 
 class FakeTexts final : public Texts {
