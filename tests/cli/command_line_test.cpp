@@ -82,7 +82,7 @@ UsageNames NamesInUsage() {
     std::wistringstream usage(UsageText(FakeTexts()));
     bool exitCodes = false;
     for (std::wstring wide; std::getline(usage, wide);) {
-        const std::string line(wide.begin(), wide.end());
+        const std::string line = Ascii(wide);
         exitCodes = exitCodes || line.rfind("Exit codes:", 0) == 0;
         if (line.rfind("  /", 0) == 0) {
             names.switches.insert(line.substr(2, line.find_first_of(" ,\r", 2) - 2));

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "store/title_settings.h"
+#include "support/english_texts.h"
 
 namespace {
 
@@ -35,11 +36,6 @@ std::set<std::string> Captures(const std::string& text, const std::string& befor
         found.insert(text.substr(at, end - at));
     }
     return found;
-}
-
-// The kit's texts are ASCII where they name the key and value.
-std::string Narrow(std::wstring_view text) {
-    return std::string(text.begin(), text.end());
 }
 
 // A .reg file as Registry Editor writes it: UTF-16 LE after a byte-order
@@ -76,8 +72,8 @@ TEST(AdministrativeTemplate, NamesOnlyWhatEachLanguageFileDefines) {
 TEST(AdministrativeTemplate, WritesThePerUserTitleTheToolReads) {
     const std::string admx = ReadFile("ietitlebar.admx");
     EXPECT_EQ(Captures(admx, "class=\"", "\""), std::set<std::string>{"User"});
-    EXPECT_EQ(Captures(admx, " key=\"", "\""), std::set<std::string>{Narrow(kTitleKeyPath)});
-    EXPECT_EQ(Captures(admx, "valueName=\"", "\""), std::set<std::string>{Narrow(kTitleValueName)});
+    EXPECT_EQ(Captures(admx, " key=\"", "\""), std::set<std::string>{Ascii(kTitleKeyPath)});
+    EXPECT_EQ(Captures(admx, "valueName=\"", "\""), std::set<std::string>{Ascii(kTitleValueName)});
 }
 
 TEST(ExampleRegFile, IsUtf16AndSetsThePerUserTitle) {
@@ -86,9 +82,9 @@ TEST(ExampleRegFile, IsUtf16AndSetsThePerUserTitle) {
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     const std::string text = AsciiOfUtf16(bytes);
     EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u);
-    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\" + Narrow(kTitleKeyPath) + "]\r\n"),
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\" + Ascii(kTitleKeyPath) + "]\r\n"),
               std::string::npos);
-    EXPECT_NE(text.find("\"" + Narrow(kTitleValueName) + "\"=\""), std::string::npos);
+    EXPECT_NE(text.find("\"" + Ascii(kTitleValueName) + "\"=\""), std::string::npos);
 }
 
 // What an agent runs from the guides: paths in the 64-bit Program Files

@@ -252,6 +252,23 @@ TEST_F(CommandLineE2E, ARefusedWriteExitsWithTwoAndWritesNothing) {
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), std::nullopt);
 }
 
+// A run that ended before putting the titles back, whose process id a
+// later run has again: the next start puts its journal back, security
+// included, and keeps what it replaces.
+TEST_F(CommandLineE2E, AnEndedRunsJournalIsPutBackWhateverItsProcessId) {
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Before the crash\0"s));
+    ASSERT_TRUE(JournalAsEarlierRun(HKEY_CURRENT_USER, 1));
+    ASSERT_NO_FATAL_FAILURE(SeedTitle(HKEY_CURRENT_USER, REG_SZ, L"Left by the crash\0"s));
+    {
+        const UnreadableTitle left(HKEY_CURRENT_USER);
+        ASSERT_TRUE(left.Active());
+        PutBackEndedRuns();
+        EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, L"Before the crash\0"s}));
+    }
+    EXPECT_EQ(TakeKeptTitles(HKEY_CURRENT_USER),
+              (std::vector<Stored>{{REG_SZ, L"Left by the crash\0"s}}));
+}
+
 // A script can trust every exit code: output that went nowhere, a title
 // that could not be read, or one the code page mangled on the way in gives
 // an error, one line on the error stream, and no change to the user's title.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "e2e/program_driver.h"
+#include "support/english_texts.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ TEST(VersionResource, CarriesTheProjectVersion) {
     EXPECT_EQ(fixed->dwProductVersionMS, high);
     EXPECT_EQ(fixed->dwProductVersionLS, low);
 
-    const std::string quad(expected.begin(), expected.end());
+    const std::string quad = Ascii(expected);
     EXPECT_NE(
         ResourceBytes(program, 24, 1).find("name=\"Tavrelin.ietitlebar\" version=\"" + quad + "\""),
         std::string::npos);

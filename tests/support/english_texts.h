@@ -18,6 +18,16 @@
 // its id; empty when the table or the ids cannot be read.
 [[nodiscard]] std::map<unsigned, std::wstring> StringTable(const std::string& language);
 
+// An ASCII text, narrowed unit by unit: MSVC warns of a possible loss in
+// std::string's constructor from wide characters.
+[[nodiscard]] inline std::string Ascii(std::wstring_view text) {
+    std::string ascii;
+    for (const wchar_t c : text) {
+        ascii += static_cast<char>(c);
+    }
+    return ascii;
+}
+
 class FakeTexts final : public Texts {
 public:
     [[nodiscard]] std::wstring SystemErrorText(Win32Error code) const override {

@@ -11,6 +11,7 @@
 namespace {
 
 // Keys older than this were left by a run that crashed.
+constexpr wchar_t kRunPrefix[] = L"run-";
 constexpr ULONGLONG kStaleAfter100ns = 24ULL * 60 * 60 * 10'000'000;
 
 ULONGLONG ToUlong(const FILETIME& time) {
@@ -35,7 +36,10 @@ void SweepStaleKeys() {
                           &written) != ERROR_SUCCESS) {
             break;
         }
-        if (now - ToUlong(written) > kStaleAfter100ns) {
+        // Only this class's own keys: the end-to-end suites keep a
+        // journal beside them.
+        if (length >= 4 && CompareStringOrdinal(name, 4, kRunPrefix, 4, TRUE) == CSTR_EQUAL &&
+            now - ToUlong(written) > kStaleAfter100ns) {
             stale.emplace_back(name, length);
         }
     }
@@ -60,8 +64,9 @@ bool CreateAndOverride(HKEY root, const std::wstring& path) {
 ScratchRegistryRoots::ScratchRegistryRoots() {
     static std::atomic<unsigned> counter{0};
     SweepStaleKeys();
-    path_ = std::wstring(kParentPath) + L"\\run-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++counter);
+    path_ = std::wstring(kParentPath) + L"\\" + kRunPrefix +
+            std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()) +
+            L"-" + std::to_wstring(++counter);
     // Both scratch roots are made before either override takes effect.
     const std::wstring user = path_ + L"\\HKCU";
     const std::wstring machine = path_ + L"\\HKLM";

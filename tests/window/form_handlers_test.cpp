@@ -46,9 +46,7 @@ public:
     void FocusText1() override {}
     void Unload() override { Log("unload"); }
     void ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) override {
-        Log((icon == Icon::kError ? "error:"s : "info:"s) +
-                std::string(caption.begin(), caption.end()),
-            text);
+        Log((icon == Icon::kError ? "error:"s : "info:"s) + Ascii(caption), text);
     }
     std::wstring label3;
     std::wstring text1;

@@ -63,43 +63,74 @@ $scopes = @(
        Menu = [Environment]::GetFolderPath('CommonPrograms'); Shortcut = "$caption (all users)" }
 )
 
-foreach ($scope in $scopes) {
-    $name = $scope.Name
-    $package = Get-Item (Join-Path $Dist "ietitlebar-*-x64$($scope.Suffix).msi")
-    $newer = Get-Item (Join-Path $Upgrade "ietitlebar-*-x64$($scope.Suffix).msi")
-    $program = Join-Path $scope.Folder 'ietitlebar.exe'
-    $shortcut = Join-Path $scope.Menu "$($scope.Shortcut).lnk"
-    Write-Output "== $name`: $($package.Name), then $($newer.Name)"
+# The account's own title, which /set below changes: put back at the end,
+# pass or fail, with its type, and read back.
+$titleKey = 'HKCU:\Software\Microsoft\Internet Explorer\Main'
+function Get-Title {
+    if (-not (Test-Path $titleKey)) { return $null }
+    $key = Get-Item $titleKey
+    if ($key.GetValueNames() -notcontains 'Window Title') { return $null }
+    [PSCustomObject]@{
+        Kind = $key.GetValueKind('Window Title')
+        Value = $key.GetValue('Window Title', $null, 'DoNotExpandEnvironmentNames')
+    }
+}
+$savedTitle = Get-Title
 
-    $code = Invoke-Msiexec '/i' $package.FullName "$($scope.Suffix)install.log"
-    Assert ($code -eq 0) "$name install exits 0 (got $code)"
-    Assert (Test-Path $program) "$name program in $($scope.Folder)"
-    Assert (Test-Path (Join-Path $scope.Folder 'THIRD-PARTY-NOTICES.txt')) "$name notices beside it"
-    Assert (Test-Path $shortcut) "$name Start menu entry at $shortcut"
-    $entries = @(Get-Entries $scope.DisplayName)
-    Assert ($entries.Count -eq 1 -and "$($entries[0].AssignmentType)" -eq $scope.AssignmentType) `
-        "$name one Apps & features entry, installed $name"
+try {
+    foreach ($scope in $scopes) {
+        $name = $scope.Name
+        $package = Get-Item (Join-Path $Dist "ietitlebar-*-x64$($scope.Suffix).msi")
+        $newer = Get-Item (Join-Path $Upgrade "ietitlebar-*-x64$($scope.Suffix).msi")
+        $program = Join-Path $scope.Folder 'ietitlebar.exe'
+        $shortcut = Join-Path $scope.Menu "$($scope.Shortcut).lnk"
+        Write-Output "== $name`: $($package.Name), then $($newer.Name)"
 
-    $set = Start-Process $program -ArgumentList "/set `"$title`"" -Wait -PassThru
-    Assert ($set.ExitCode -eq 0) "$name /set exits 0 (got $($set.ExitCode))"
-    # Capturing the output makes PowerShell wait for the window program.
-    $got = (& $program /get | Out-String).TrimEnd("`r", "`n")
-    Assert ($LASTEXITCODE -eq 0 -and $got -eq $title) "$name /get prints the title (got '$got')"
+        $code = Invoke-Msiexec '/i' $package.FullName "$($scope.Suffix)install.log"
+        Assert ($code -eq 0) "$name install exits 0 (got $code)"
+        Assert (Test-Path $program) "$name program in $($scope.Folder)"
+        Assert (Test-Path (Join-Path $scope.Folder 'THIRD-PARTY-NOTICES.txt')) "$name notices beside it"
+        Assert (Test-Path $shortcut) "$name Start menu entry at $shortcut"
+        $entries = @(Get-Entries $scope.DisplayName)
+        Assert ($entries.Count -eq 1 -and "$($entries[0].AssignmentType)" -eq $scope.AssignmentType) `
+            "$name one Apps & features entry, installed $name"
 
-    $code = Invoke-Msiexec '/i' $newer.FullName "$($scope.Suffix)upgrade.log"
-    Assert ($code -eq 0) "$name upgrade exits 0 (got $code)"
-    $version = $newer.Name -replace '^ietitlebar-(.*)-x64.*$', '$1'
-    $entries = @(Get-Entries $scope.DisplayName)
-    Assert ($entries.Count -eq 1 -and $entries[0].DisplayVersion -eq $version) `
-        "$name one entry after the upgrade, of version $version"
-    $code = Invoke-Msiexec '/i' $package.FullName "$($scope.Suffix)downgrade.log"
-    Assert ($code -eq 1603) "$name downgrade refused with 1603 (got $code)"
+        $set = Start-Process $program -ArgumentList "/set `"$title`"" -Wait -PassThru
+        Assert ($set.ExitCode -eq 0) "$name /set exits 0 (got $($set.ExitCode))"
+        # Capturing the output makes PowerShell wait for the window program.
+        $got = (& $program /get | Out-String).TrimEnd("`r", "`n")
+        Assert ($LASTEXITCODE -eq 0 -and $got -eq $title) "$name /get prints the title (got '$got')"
 
-    $code = Invoke-Msiexec '/x' $newer.FullName "$($scope.Suffix)remove.log"
-    Assert ($code -eq 0) "$name removal exits 0 (got $code)"
-    Assert (-not (Test-Path $scope.Folder)) "$name folder removed"
-    Assert (-not (Test-Path $shortcut)) "$name Start menu entry removed"
-    Assert (@(Get-Entries $scope.DisplayName).Count -eq 0) "$name entry removed"
-    $kept = (Get-ItemProperty 'HKCU:\Software\Microsoft\Internet Explorer\Main').'Window Title'
-    Assert ($kept -eq $title) "$name removal leaves the user's title as it was"
+        $code = Invoke-Msiexec '/i' $newer.FullName "$($scope.Suffix)upgrade.log"
+        Assert ($code -eq 0) "$name upgrade exits 0 (got $code)"
+        $version = $newer.Name -replace '^ietitlebar-(.*)-x64.*$', '$1'
+        $entries = @(Get-Entries $scope.DisplayName)
+        Assert ($entries.Count -eq 1 -and $entries[0].DisplayVersion -eq $version) `
+            "$name one entry after the upgrade, of version $version"
+        $code = Invoke-Msiexec '/i' $package.FullName "$($scope.Suffix)downgrade.log"
+        Assert ($code -eq 1603) "$name downgrade refused with 1603 (got $code)"
+
+        $code = Invoke-Msiexec '/x' $newer.FullName "$($scope.Suffix)remove.log"
+        Assert ($code -eq 0) "$name removal exits 0 (got $code)"
+        Assert (-not (Test-Path $scope.Folder)) "$name folder removed"
+        Assert (-not (Test-Path $shortcut)) "$name Start menu entry removed"
+        Assert (@(Get-Entries $scope.DisplayName).Count -eq 0) "$name entry removed"
+        $kept = (Get-ItemProperty 'HKCU:\Software\Microsoft\Internet Explorer\Main').'Window Title'
+        Assert ($kept -eq $title) "$name removal leaves the user's title as it was"
+    }
+} finally {
+    if ($null -eq $savedTitle) {
+        Remove-ItemProperty $titleKey -Name 'Window Title' -ErrorAction SilentlyContinue
+    } else {
+        # -Force makes the missing keys above it; on a key that is there it
+        # would replace the key, and so it is not given one.
+        if (-not (Test-Path $titleKey)) { New-Item $titleKey -Force | Out-Null }
+        New-ItemProperty $titleKey -Name 'Window Title' -PropertyType $savedTitle.Kind `
+            -Value $savedTitle.Value -Force | Out-Null
+    }
+    $now = Get-Title
+    if ("$($now.Kind)|$($now.Value)" -ne "$($savedTitle.Kind)|$($savedTitle.Value)") {
+        throw "the account's browser title could not be put back"
+    }
+    Write-Output "ok: the account's browser title is as it was"
 }
