@@ -22,7 +22,8 @@ they come out the same on any machine; the compressed bytes of the PNG
 images depend on the zlib, so a check compares decoded pixels.
 Usage: make_icons.py OUTPUT_DIR
        make_icons.py --check ICON_DIR   exits 1 when the icons there hold
-                                        other sizes or pixels than drawn
+                                        other sizes, headers, pixels or
+                                        masks than drawn
 """
 import math
 import struct
@@ -238,7 +239,9 @@ def unfilter(raw, size):
 
 
 def decoded(data):
-    """An .ico's directory and each image's RGBA rows, top to bottom."""
+    """An .ico's directory entries, and for each image its header (a
+    bitmap's BITMAPINFOHEADER, a PNG's IHDR), its RGBA rows top to bottom
+    and a bitmap's AND mask: all that a check compares."""
     count = struct.unpack_from("<H", data, 4)[0]
     images = []
     for n in range(count):
@@ -246,18 +249,21 @@ def decoded(data):
         size, length, offset = entry[0] or 256, entry[6], entry[7]
         body = data[offset:offset + length]
         if body.startswith(b"\x89PNG"):
-            at, idat = 8, b""
+            at, idat, header = 8, b"", b""
             while at < len(body):
                 chunk_length, kind = struct.unpack_from(">I4s", body, at)
                 if kind == b"IDAT":
                     idat += body[at + 8:at + 8 + chunk_length]
+                elif kind == b"IHDR":
+                    header = body[at + 8:at + 8 + chunk_length]
                 at += 12 + chunk_length
-            rows = unfilter(zlib.decompress(idat), size)
+            rows, mask = unfilter(zlib.decompress(idat), size), b""
         else:
-            colours = body[40:40 + 4 * size * size]
+            header, colours = body[:40], body[40:40 + 4 * size * size]
             rows = [bytes(colours[4 * (y * size + x) + c] for x in range(size)
                           for c in (2, 1, 0, 3)) for y in reversed(range(size))]
-        images.append((entry[:6], rows))
+            mask = body[40 + 4 * size * size:]
+        images.append((entry[:6], header, rows, mask))
     return images
 
 

@@ -49,26 +49,17 @@ namespace {
     return got < 0 ? exit_code::kUnexpected : static_cast<int>(message.wParam);
 }
 
-[[nodiscard]] DWORD SessionOfThisProcess() {
+// A session that cannot be told is taken for session 0, where no box shows.
+[[nodiscard]] bool InSessionZero() {
     DWORD session = 0;
-    return ProcessIdToSessionId(GetCurrentProcessId(), &session) ? session : 0;
+    return !ProcessIdToSessionId(GetCurrentProcessId(), &session) || session == 0;
 }
 
-// Whether a person sees what this process shows: not in session 0, where
-// services run, nor on a window station that is not shown (a deployment
-// agent's in the system's context), where a box would wait for ever.
-[[nodiscard]] bool APersonCanSeeThisWindowStation() {
+[[nodiscard]] bool WindowStationShown() {
     USEROBJECTFLAGS flags{};
-    return SessionOfThisProcess() != 0 &&
-           GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+    return GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
                                      nullptr) &&
            (flags.dwFlags & WSF_VISIBLE) != 0;
-}
-
-// Help that is asked for goes in a box only when standard output goes
-// nowhere and a person would see the box.
-[[nodiscard]] bool HelpGoesInABox(bool hasOutput, bool personCanSee) {
-    return !hasOutput && personCanSee;
 }
 
 // A script gets text and an exit code, never a window or a message box. A
@@ -78,7 +69,7 @@ namespace {
     StdStreams streams;
     return GuardedExitCode(streams, texts, [&] {
         if (command.action == Action::kHelp &&
-            HelpGoesInABox(streams.HasOutput(), APersonCanSeeThisWindowStation())) {
+            HelpGoesInABox(streams.HasOutput(), InSessionZero(), WindowStationShown())) {
             MessageBoxW(nullptr, UsageText(texts).c_str(), texts.Text(IDS_CAPTION).c_str(),
                         MB_OK | MB_ICONINFORMATION);
             return exit_code::kSuccess;

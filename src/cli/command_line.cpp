@@ -164,6 +164,10 @@ Command ParseCommandLine(std::wstring_view arguments, const Texts& texts) {
     return {found->action, wanted == 1 ? split[1] : std::wstring()};
 }
 
+bool HelpGoesInABox(bool hasOutput, bool sessionZero, bool stationShown) {
+    return !hasOutput && !sessionZero && stationShown;
+}
+
 std::wstring UsageText(const Texts& texts) {
     std::wstring syntax;
     for (const Switch& s : kSwitches) {

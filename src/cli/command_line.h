@@ -38,5 +38,13 @@ struct Command {
 // What the arguments that follow the program's name ask for.
 [[nodiscard]] Command ParseCommandLine(std::wstring_view arguments, const Texts& texts);
 
+// Whether help that is asked for goes in a message box rather than to the
+// output: only when the output goes nowhere (started from Explorer, the Run
+// box or a shortcut) and a person would see the box, which is not so in
+// session 0, where services run, nor on a window station that is not shown
+// (a deployment agent's in the system's context): there a box would wait
+// for ever.
+[[nodiscard]] bool HelpGoesInABox(bool hasOutput, bool sessionZero, bool stationShown);
+
 // Every switch and the exit codes, CR LF line ends included.
 [[nodiscard]] std::wstring UsageText(const Texts& texts);

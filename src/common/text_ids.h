@@ -3,8 +3,7 @@
 // #defines.
 #pragma once
 
-// The table's own language tag: the window's layout was made for en-US's
-// texts, and grows only for another table's.
+// The table's own language tag.
 #define IDS_LANGUAGE 99
 
 // The window and its boxes.

@@ -1,7 +1,7 @@
 // The layout table applied to a window at a DPI: twips to pixels, the
 // message font, the controls' places and the frame around the client area.
-// A Growth says how many pixels a language's longer texts add (none for the
-// table's own, English).
+// A Growth says how many pixels longer texts add: none where every text
+// fits the layout.
 #pragma once
 
 #include <windows.h>

@@ -249,10 +249,11 @@ DWORD frmTitleConfig::CreateControls() {
     return ERROR_SUCCESS;
 }
 
-// The layout was made for its language's texts; another language's labels
-// may need the window wider at `dpi`, in `font`.
+// The room the labels and buttons need in `font` at `dpi` beyond the
+// layout's: a longer language, or a larger message font (the text size
+// setting), widens the window; texts that fit keep the layout exactly.
 Growth frmTitleConfig::GrowthAt(UINT dpi, HFONT font) const {
-    if (texts_.Text(IDS_LANGUAGE) == layout::kLayoutLanguage || font == nullptr) {
+    if (font == nullptr) {
         return {};
     }
     return GrowthFor({texts_.Text(IDS_LABEL2), texts_.Text(IDS_LABEL1)},

@@ -78,9 +78,6 @@ inline constexpr Line kLines[] = {
 
 inline constexpr int kClientWidth = 6450;
 
-// The language whose texts the layout was made for, as its string table
-// names it (IDS_LANGUAGE): its window keeps the layout exactly.
-inline constexpr wchar_t kLayoutLanguage[] = L"en-US";
 inline constexpr int kClientHeight = 2445;
 
 // RGB(0, 0, 128) as a COLORREF.

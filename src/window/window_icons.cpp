@@ -19,7 +19,8 @@ constexpr int kAboutButtonHeight = layout::FindControl(layout::kCommand3)->box.h
 
 // An icon resource's directory (RT_GROUP_ICON): a 6-byte header whose last
 // word is the count, then 14-byte entries, each with the image's width
-// (0 for 256) in its first byte and its RT_ICON id in its last word.
+// (0 for 256) in its first byte, its bits per pixel in the word at 6 and
+// its RT_ICON id in its last word.
 constexpr std::size_t kDirectoryHeader = 6;
 constexpr std::size_t kDirectoryEntry = 14;
 // The format version CreateIconFromResourceEx takes for every icon since
@@ -42,20 +43,21 @@ struct Resource {
 }
 
 // The RT_ICON id of the smallest image at least `size` wide, else of the
-// largest; 0 when there is none.
+// largest; of several that wide, the deepest. 0 when there is none.
 [[nodiscard]] int ImageAtLeast(const std::vector<IconImage>& images, int size) {
-    int best = 0;
-    int bestWidth = 0;
+    const IconImage* best = nullptr;
     for (const IconImage& image : images) {
         const bool better =
-            best == 0 || (bestWidth < size ? image.width > bestWidth
-                                           : image.width >= size && image.width < bestWidth);
+            best == nullptr ||
+            (image.width == best->width
+                 ? image.bits > best->bits
+                 : (best->width < size ? image.width > best->width
+                                       : image.width >= size && image.width < best->width));
         if (better) {
-            best = image.id;
-            bestWidth = image.width;
+            best = &image;
         }
     }
-    return best;
+    return best != nullptr ? best->id : 0;
 }
 
 [[nodiscard]] HINSTANCE InstanceOf(HWND window) {
@@ -76,9 +78,11 @@ std::vector<IconImage> IconImages(HINSTANCE instance, int id) {
         std::min<std::size_t>(count, (directory.size - kDirectoryHeader) / kDirectoryEntry));
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* entry = directory.bytes + kDirectoryHeader + i * kDirectoryEntry;
+        std::uint16_t bits = 0;
         std::uint16_t image = 0;
+        std::memcpy(&bits, entry + 6, sizeof bits);
         std::memcpy(&image, entry + 12, sizeof image);
-        images.push_back({entry[0] == 0 ? 256 : entry[0], image});
+        images.push_back({entry[0] == 0 ? 256 : entry[0], bits, image});
     }
     return images;
 }

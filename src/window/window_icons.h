@@ -10,9 +10,11 @@
 
 #include "common/win_handles.h"
 
-// One image of an icon resource: its width and its RT_ICON id.
+// One image of an icon resource: its width, its colour depth and its
+// RT_ICON id.
 struct IconImage {
     int width;
+    int bits;
     int id;
 };
 

@@ -130,6 +130,25 @@ TEST(UsageText, NamesTheSwitchesAndExitCodesOfTheReadmesTables) {
 }
 #endif
 
+// Help comes in a box only where it would otherwise be lost and a person
+// sees the box.
+TEST(HelpGoesInABox, OnlyWithNoOutputOnADesktopAPersonSees) {
+    struct Row {
+        bool hasOutput, sessionZero, stationShown, box;
+    };
+    const Row rows[] = {
+        {false, false, true, true},    // Explorer, the Run box, a shortcut
+        {true, false, true, false},    // a console or a redirection
+        {false, true, true, false},    // a service
+        {false, false, false, false},  // an agent's hidden window station
+        {true, true, false, false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(HelpGoesInABox(row.hasOutput, row.sessionZero, row.stationShown), row.box)
+            << row.hasOutput << row.sessionZero << row.stationShown;
+    }
+}
+
 // The program's name ends where the C runtime's argv ends it: at a blank or
 // tab outside quotes, never at another control character.
 TEST(ArgumentsOf, SkipsTheProgramNameAsTheRuntimeDoes) {

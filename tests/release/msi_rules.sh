@@ -15,11 +15,13 @@ trap 'rm -rf "$work"' EXIT
 
 # Each table as tab-separated rows, without its three lines of header. The
 # export writes a table's binary streams (the Icon table's) into a folder
-# of the table's name in the current directory: the scratch folder's.
+# of the table's name in the current directory: a scratch folder of their
+# own.
 msi=$(cd "$(dirname "$msi")" && pwd)/$(basename "$msi")
+mkdir "$work/streams"
 for table in Component Directory File Registry RemoveFile Shortcut Upgrade LaunchCondition \
     Property InstallExecuteSequence Icon FeatureComponents; do
-    (cd "$work" && msiinfo export "$msi" "$table") | tail -n +4 | tr -d '\r' >"$work/$table"
+    (cd "$work/streams" && msiinfo export "$msi" "$table") | tail -n +4 | tr -d '\r' >"$work/$table"
 done
 msiinfo suminfo "$msi" >"$work/summary"
 if grep -qx 'ALLUSERS	1' "$work/Property"; then scope=machine; else scope=user; fi

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -69,10 +70,11 @@ TEST(FrmTitleConfig, AWindowDestroyedBeforeItShowsLeavesNoQuitBehind) {
     }
 }
 
-// An icon's width, and the colour of its centre pixel.
+// An icon's width, the colour of its centre pixel, and every pixel's.
 struct IconLook {
     int width = 0;
     COLORREF centre = CLR_INVALID;
+    std::vector<COLORREF> pixels;
 };
 
 IconLook LookOf(HICON icon) {
@@ -86,7 +88,28 @@ IconLook LookOf(HICON icon) {
     GetObjectW(colour.get(), sizeof bitmap, &bitmap);
     const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
     const ScopedSelect select(dc.get(), colour.get());
-    return {bitmap.bmWidth, GetPixel(dc.get(), bitmap.bmWidth / 2, bitmap.bmHeight / 2)};
+    IconLook look{bitmap.bmWidth, GetPixel(dc.get(), bitmap.bmWidth / 2, bitmap.bmHeight / 2), {}};
+    for (int y = 0; y < bitmap.bmHeight; ++y) {
+        for (int x = 0; x < bitmap.bmWidth; ++x) {
+            look.pixels.push_back(GetPixel(dc.get(), x, y));
+        }
+    }
+    return look;
+}
+
+// The image `width` pixels wide of an icon, as the system scales it to
+// `size`.
+UniqueIcon ImageScaled(int icon, int width, int size) {
+    const HINSTANCE self = GetModuleHandleW(nullptr);
+    for (const IconImage& image : IconImages(self, icon)) {
+        const HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(image.id), RT_ICON);
+        if (image.width == width && found != nullptr) {
+            return UniqueIcon(CreateIconFromResourceEx(
+                static_cast<BYTE*>(LockResource(LoadResource(self, found))),
+                SizeofResource(self, found), TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR));
+        }
+    }
+    return UniqueIcon();
 }
 
 // Each size from the image of that size or a larger one, never a smaller;
@@ -98,7 +121,7 @@ TEST(LoadIconScaledDown, TakesTheImageOfTheSizeOrALargerOne) {
     }
     EXPECT_EQ(widths, std::vector<int>(std::begin(layout::kAboutIconSizes),
                                        std::end(layout::kAboutIconSizes)));
-    constexpr int kSizesIcon = 3;  // 16 pixels red, 20 green, 24 blue
+    constexpr int kSizesIcon = 3;  // 16 pixels red, 20 yellow in 8 bits and green in 32, 24 blue
     const std::pair<int, COLORREF> cases[] = {
         {16, RGB(255, 0, 0)}, {18, RGB(0, 255, 0)}, {20, RGB(0, 255, 0)}, {22, RGB(0, 0, 255)}};
     for (const auto& [size, colour] : cases) {
@@ -109,17 +132,9 @@ TEST(LoadIconScaledDown, TakesTheImageOfTheSizeOrALargerOne) {
     }
 }
 
-// A move to a monitor of each DPI from 100% to 300%, as the system makes
-// it: the layout, the caption icon and the About picture follow, the big
-// icon comes at its size when asked (at the DPI the caller names too), and
-// each icon replaced is destroyed.
-TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
-    MemoryRegistry api;
-    Cp1252Codec codec;
-    const FakeTexts errors;
-    frmTitleConfig form(Registry{api, codec}, errors, GetModuleHandleW(nullptr));
-    ASSERT_TRUE(form.Load().Loaded());
-    // This thread's window: a program under test elsewhere has the class too.
+// The window this thread made: a program under test elsewhere has the
+// class too.
+HWND ThisThreadsWindow() {
     HWND window = nullptr;
     EnumThreadWindows(
         GetCurrentThreadId(),
@@ -132,6 +147,28 @@ TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&window));
+    return window;
+}
+
+// A move to a monitor of `dpi`, as the system makes it.
+void MoveToDpi(HWND window, UINT dpi) {
+    SIZE size{};
+    SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&size));
+    RECT suggested{0, 0, size.cx, size.cy};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+// A move to a monitor of each DPI from 100% to 300%, as the system makes
+// it: the layout, the caption icon and the About picture follow, the big
+// icon comes at its size when asked (at the DPI the caller names too), and
+// each icon replaced is destroyed.
+TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    const FakeTexts errors;
+    frmTitleConfig form(Registry{api, codec}, errors, GetModuleHandleW(nullptr));
+    ASSERT_TRUE(form.Load().Loaded());
+    const HWND window = ThisThreadsWindow();
     ASSERT_NE(window, nullptr);
     const HWND about = GetDlgItem(window, layout::kCommand3);
     const auto icon = [window](WPARAM type, LPARAM dpi = 0) {
@@ -145,11 +182,7 @@ TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
         const HICON oldBig = icon(ICON_BIG);
         const HICON oldAbout =
             reinterpret_cast<HICON>(SendMessageW(about, BM_GETIMAGE, IMAGE_ICON, 0));
-        SIZE size{};
-        SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&size));
-        RECT suggested{0, 0, size.cx, size.cy};
-        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                     reinterpret_cast<LPARAM>(&suggested));
+        MoveToDpi(window, dpi);
 
         RECT client{};
         GetClientRect(window, &client);
@@ -164,12 +197,23 @@ TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
                       TwipsToPixels(control.box.top, dpi) + TwipsToPixels(control.box.height, dpi))
                 << control.id;
         }
-        EXPECT_EQ(
-            LookOf(reinterpret_cast<HICON>(SendMessageW(about, BM_GETIMAGE, IMAGE_ICON, 0))).width,
-            aboutWidth);
-        EXPECT_EQ(LookOf(icon(ICON_SMALL)).width, GetSystemMetricsForDpi(SM_CXSMICON, dpi));
+        // The About picture is the badge, its centre the white i; the
+        // caption's is the emblem, blue at its centre; a big icon above 64
+        // pixels comes from the 256-pixel image.
+        const IconLook picture =
+            LookOf(reinterpret_cast<HICON>(SendMessageW(about, BM_GETIMAGE, IMAGE_ICON, 0)));
+        EXPECT_EQ(picture.width, aboutWidth);
+        EXPECT_EQ(picture.centre, RGB(255, 255, 255));
+        const IconLook small = LookOf(icon(ICON_SMALL));
+        EXPECT_EQ(small.width, GetSystemMetricsForDpi(SM_CXSMICON, dpi));
+        EXPECT_GT(GetBValue(small.centre), GetRValue(small.centre) + 64);
         const HICON big = icon(ICON_BIG);
-        EXPECT_EQ(LookOf(big).width, GetSystemMetricsForDpi(SM_CXICON, dpi));
+        const IconLook bigLook = LookOf(big);
+        EXPECT_EQ(bigLook.width, GetSystemMetricsForDpi(SM_CXICON, dpi));
+        if (bigLook.width > 64) {
+            EXPECT_EQ(bigLook.pixels,
+                      LookOf(ImageScaled(IDI_APP, 256, bigLook.width).get()).pixels);
+        }
         EXPECT_EQ(icon(ICON_BIG), big);
         EXPECT_EQ(LookOf(oldSmall).width, 0);
         EXPECT_EQ(LookOf(oldAbout).width, 0);
@@ -190,6 +234,146 @@ std::wstring Pseudo(const std::wstring& text) {
         pseudo += at == std::wstring::npos ? c : accented[at];
     }
     return pseudo + std::wstring(text.size() * 2 / 5, L'~') + L"]";
+}
+
+class PseudoTexts final : public Texts {
+public:
+    [[nodiscard]] std::wstring SystemErrorText(Win32Error code) const override {
+        return english_.SystemErrorText(code);
+    }
+    [[nodiscard]] std::wstring Text(unsigned id) const override {
+        return Pseudo(english_.Text(id));
+    }
+
+private:
+    FakeTexts english_;
+};
+
+// The system's message font, set to `points` for one scope in this
+// process, as the text size setting sets it. (On Windows for the session,
+// until the scope ends; nothing of it is stored.)
+class ScopedMessageFont {
+public:
+    explicit ScopedMessageFont(int points) {
+        saved_.cbSize = sizeof saved_;
+        active_ = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved_, &saved_, 0);
+        NONCLIENTMETRICSW larger = saved_;
+        larger.lfMessageFont.lfHeight = -MulDiv(points, static_cast<int>(GetDpiForSystem()), 72);
+        active_ =
+            active_ && SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof larger, &larger, 0);
+    }
+    ~ScopedMessageFont() {
+        if (active_) {
+            SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof saved_, &saved_, 0);
+        }
+    }
+    ScopedMessageFont(const ScopedMessageFont&) = delete;
+    ScopedMessageFont& operator=(const ScopedMessageFont&) = delete;
+    bool Active() const { return active_; }
+
+private:
+    NONCLIENTMETRICSW saved_{};
+    bool active_ = false;
+};
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+RECT PlaceOf(HWND window, int id) {
+    RECT place{};
+    GetWindowRect(GetDlgItem(window, id), &place);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+// What a user sees of a window whose texts need more room than the layout
+// gives, at `dpi`: each text whole in its control, the controls that grow
+// as far from the right edge as the layout puts them, OK and Cancel apart
+// and in their order, and both lines reaching as far as the window grew.
+void ExpectRoomForEveryText(HWND window, UINT dpi) {
+    const auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_GT(client.right, px(layout::kClientWidth));
+    const int grown = client.right - px(layout::kClientWidth);
+    const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    for (const layout::Control& control : layout::kControls) {
+        SCOPED_TRACE(control.id);
+        const HWND child = GetDlgItem(window, control.id);
+        const RECT place = PlaceOf(window, control.id);
+        const int width = place.right - place.left;
+        const std::wstring text = WindowText(child);
+        const ScopedSelect select(dc.get(),
+                                  reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+        switch (control.kind) {
+            case layout::Kind::kLabel:
+                EXPECT_LE(extent.cx, width);
+                break;
+            case layout::Kind::kButton:
+                // Clear of the button's edge and of its focus rectangle.
+                EXPECT_LE(extent.cx + 2 * (GetSystemMetricsForDpi(SM_CXEDGE, dpi) +
+                                           GetSystemMetricsForDpi(SM_CXFOCUSBORDER, dpi)),
+                          width);
+                break;
+            case layout::Kind::kEdit:
+            case layout::Kind::kPictureButton:
+                break;
+        }
+        if (control.grow == layout::Grow::kWidth || control.grow == layout::Grow::kRightButton) {
+            EXPECT_EQ(client.right - place.right,
+                      px(layout::kClientWidth) - px(control.box.left) - px(control.box.width));
+        }
+    }
+    const RECT ok = PlaceOf(window, layout::kCommand1);
+    const RECT cancel = PlaceOf(window, layout::kCommand2);
+    const layout::Box& okBox = layout::FindControl(layout::kCommand1)->box;
+    const layout::Box& cancelBox = layout::FindControl(layout::kCommand2)->box;
+    EXPECT_EQ(ok.left - cancel.right, px(okBox.left) - px(cancelBox.left) - px(cancelBox.width));
+
+    // The lines as the window paints them.
+    const UniqueBitmap bitmap(
+        CreateCompatibleBitmap(WindowDcScope(window).Dc(), client.right, client.bottom));
+    const ScopedSelect canvas(dc.get(), bitmap.get());
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    for (const layout::Line& line : layout::kLines) {
+        const int end = std::min(px(line.x2) + grown, static_cast<int>(client.right)) - 1;
+        EXPECT_EQ(GetPixel(dc.get(), end, px(line.y2)), GetSysColor(line.systemColor)) << line.x2;
+    }
+}
+
+// A language that needs more room than the layout gives, and English at a
+// larger message font, at the system's DPI and after moves to others.
+TEST(FrmTitleConfig, GrowsForTextsThatNeedMoreRoom) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    const PseudoTexts pseudo;
+    const FakeTexts english;
+    const std::pair<const Texts*, int> cases[] = {{&pseudo, 0}, {&english, 12}};
+    for (const auto& [texts, points] : cases) {
+        SCOPED_TRACE(points);
+        std::optional<ScopedMessageFont> font;
+        if (points != 0) {
+            font.emplace(points);
+            ASSERT_TRUE(font->Active());
+        }
+        frmTitleConfig form(Registry{api, codec}, *texts, GetModuleHandleW(nullptr));
+        ASSERT_TRUE(form.Load().Loaded());
+        const HWND window = ThisThreadsWindow();
+        ASSERT_NE(window, nullptr);
+        for (const UINT dpi : {GetDpiForSystem(), 144u, 240u, 120u}) {
+            SCOPED_TRACE(dpi);
+            if (dpi != GetDpiForSystem()) {
+                MoveToDpi(window, dpi);
+            }
+            ExpectRoomForEveryText(window, dpi);
+        }
+    }
 }
 
 // Every language holds every text English has and no other, with the same
