@@ -32,7 +32,7 @@ namespace {
                 nullptr,
                 texts.TextWith(IDS_WINDOW_NOT_CREATED, {texts.SystemErrorText(loaded.error)})
                     .c_str(),
-                texts.Text(IDS_CAPTION).c_str(), MB_OK | MB_ICONERROR);
+                texts.Text(IDS_CAPTION).c_str(), MB_OK | MB_ICONERROR | MessageBoxReading(texts));
         }
         return exit_code::kUnexpected;
     }
@@ -65,9 +65,17 @@ namespace {
 // A script gets text and an exit code, never a window or a message box. A
 // person who asks for help from Explorer, the Run box or a shortcut has no
 // console to read it in, and gets it in a box instead.
-[[nodiscard]] int RunScripted(const Command& command, const Texts& texts) {
+//
+// The command line speaks as Windows' own console tools do: in a language
+// the console can show. SetThreadUILanguage(0) sets the thread's to it
+// (the display language, or that language's console fallback, English for
+// Arabic and Hebrew) and gives it back; Wine gives back the display
+// language as it is, and ConsoleLanguage makes Windows' choice either way.
+[[nodiscard]] int RunScripted() {
+    const WinTexts texts(ConsoleLanguage(SetThreadUILanguage(0)));
     StdStreams streams;
     return GuardedExitCode(streams, texts, [&] {
+        const Command command = ParseCommandLine(ArgumentsOf(GetCommandLineW()), texts);
         if (command.action == Action::kHelp &&
             HelpGoesInABox(streams.HasOutput(), InSessionZero(), WindowStationShown())) {
             MessageBoxW(nullptr, UsageText(texts).c_str(), texts.Text(IDS_CAPTION).c_str(),
@@ -82,17 +90,18 @@ namespace {
 
 // The whole command line, not wWinMain's: the runtime's start-up ends the
 // program's name at any control character, where its own argv rules do not.
+// Without arguments, the window in the display language.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    const WinTexts texts;
-    std::optional<Command> command;
-    RunGuarded([&] { command = ParseCommandLine(ArgumentsOf(GetCommandLineW()), texts); },
+    std::optional<bool> scripted;
+    RunGuarded([&] { scripted = !SplitCommandLine(ArgumentsOf(GetCommandLineW())).empty(); },
                [](const char*) noexcept {});
-    if (!command) {
+    if (!scripted) {
         return exit_code::kUnexpected;
     }
-    if (command->action != Action::kWindow) {
-        return RunScripted(*command, texts);
+    if (*scripted) {
+        return RunScripted();
     }
+    const WinTexts texts;
     int exitCode = exit_code::kUnexpected;
     RunGuarded([&] { exitCode = RunWindow(instance, texts); },
                [](const char* what) noexcept { ShowUnhandledError(nullptr, what); });

@@ -164,6 +164,23 @@ Command ParseCommandLine(std::wstring_view arguments, const Texts& texts) {
     return {found->action, wanted == 1 ? split[1] : std::wstring()};
 }
 
+std::uint16_t ConsoleLanguage(std::uint16_t ui) {
+    // Primary languages written from right to left (LANG_*), and LANGIDs.
+    constexpr std::uint16_t kRightToLeft[] = {0x01, 0x0D, 0x20, 0x29, 0x5A, 0x63, 0x65, 0x80, 0x92};
+    constexpr std::uint16_t kFrenchFallback[] = {0x1401, 0x1801, 0x1C01};  // ar-DZ, ar-MA, ar-TN
+    constexpr std::uint16_t kEnglish = 0x0409;
+    constexpr std::uint16_t kFrench = 0x040C;
+    const auto primary = static_cast<std::uint16_t>(ui & 0x3FFu);
+    if (std::find(std::begin(kRightToLeft), std::end(kRightToLeft), primary) ==
+        std::end(kRightToLeft)) {
+        return ui;
+    }
+    return std::find(std::begin(kFrenchFallback), std::end(kFrenchFallback), ui) !=
+                   std::end(kFrenchFallback)
+               ? kFrench
+               : kEnglish;
+}
+
 bool HelpGoesInABox(bool hasOutput, bool sessionZero, bool stationShown) {
     return !hasOutput && !sessionZero && stationShown;
 }

@@ -3,6 +3,7 @@
 // person comes from Texts.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,13 @@ struct Command {
 // (a deployment agent's in the system's context): there a box would wait
 // for ever.
 [[nodiscard]] bool HelpGoesInABox(bool hasOutput, bool sessionZero, bool stationShown);
+
+// The language the command line speaks, of the display language `ui`
+// (LANGIDs): a console cannot show right-to-left text in order, so a
+// language written so gives way to its console fallback, as it does for
+// Windows' own console tools: French for Arabic of Algeria, Morocco and
+// Tunisia, English for the others. Any other language stays.
+[[nodiscard]] std::uint16_t ConsoleLanguage(std::uint16_t ui);
 
 // Every switch and the exit codes, CR LF line ends included.
 [[nodiscard]] std::wstring UsageText(const Texts& texts);

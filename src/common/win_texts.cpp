@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <utility>
+
 #include "common/win_handles.h"
 
 // The program names these codes without the SDK's headers.
@@ -33,12 +36,49 @@ std::wstring WinTexts::SystemErrorText(Win32Error code) const {
     return text;
 }
 
+namespace {
+
+// Text `id` of the string table tagged `language` exactly, or nullopt: a
+// table's block holds 16 texts, each counted, for ids block * 16 - 16 on.
+std::optional<std::wstring> TextOfTable(HMODULE module, unsigned id, LANGID language) {
+    const HRSRC found = FindResourceExW(module, RT_STRING,
+                                        MAKEINTRESOURCEW(static_cast<WORD>(id / 16 + 1)), language);
+    const HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    const auto* text =
+        loaded != nullptr ? static_cast<const wchar_t*>(LockResource(loaded)) : nullptr;
+    if (text == nullptr) {
+        return std::nullopt;
+    }
+    const wchar_t* const end = text + SizeofResource(module, found) / sizeof(wchar_t);
+    for (unsigned index = 0; index < id % 16 && text < end; ++index) {
+        text += 1 + *text;
+    }
+    if (text >= end || text + 1 + *text > end) {
+        return std::nullopt;
+    }
+    return std::wstring(text + 1, *text);
+}
+
+}  // namespace
+
 std::wstring WinTexts::Text(unsigned id) const {
-    // With no buffer, LoadString gives the resource's own text in place:
-    // counted, not terminated.
-    const wchar_t* text = nullptr;
-    const int length =
-        LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
-    return length > 0 && text != nullptr ? std::wstring(text, static_cast<std::size_t>(length))
-                                         : std::wstring();
+    const HMODULE self = GetModuleHandleW(nullptr);
+    if (language_ == 0) {
+        // With no buffer, LoadString gives the resource's own text in place:
+        // counted, not terminated.
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(self, id, reinterpret_cast<wchar_t*>(&text), 0);
+        return length > 0 && text != nullptr ? std::wstring(text, static_cast<std::size_t>(length))
+                                             : std::wstring();
+    }
+    // The resource loader's order for a language it is given.
+    for (const LANGID language :
+         {static_cast<LANGID>(language_),
+          static_cast<LANGID>(MAKELANGID(PRIMARYLANGID(language_), SUBLANG_NEUTRAL)),
+          static_cast<LANGID>(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US))}) {
+        if (auto text = TextOfTable(self, id, language)) {
+            return *std::move(text);
+        }
+    }
+    return {};
 }

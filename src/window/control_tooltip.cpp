@@ -4,7 +4,7 @@
 
 #include <utility>
 
-void ControlTooltip::Create(HWND window, HWND control, std::wstring text) {
+void ControlTooltip::Create(HWND window, HWND control, std::wstring text, bool rightToLeft) {
     if (tooltip_ != nullptr) {
         return;
     }
@@ -16,7 +16,7 @@ void ControlTooltip::Create(HWND window, HWND control, std::wstring text) {
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | (rightToLeft ? TTF_RTLREADING : 0u);
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = text_.data();

@@ -9,8 +9,9 @@
 class ControlTooltip {
 public:
     // Makes the tooltip that shows `text` over `control`, a child of
-    // `window`, unless it is made already.
-    void Create(HWND window, HWND control, std::wstring text);
+    // `window`, unless it is made already; in right-to-left reading order
+    // where `rightToLeft`.
+    void Create(HWND window, HWND control, std::wstring text, bool rightToLeft);
     // The system's colours changed: the tooltip takes them too.
     void OnColoursChanged() const;
 

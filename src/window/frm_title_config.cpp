@@ -71,12 +71,26 @@ struct ControlClass {
 
 }  // namespace
 
+bool ReadsRightToLeft(const wchar_t* languageTag) noexcept {
+    DWORD layout = 0;
+    return GetLocaleInfoEx(languageTag, LOCALE_IREADINGLAYOUT | LOCALE_RETURN_NUMBER,
+                           reinterpret_cast<wchar_t*>(&layout),
+                           sizeof layout / sizeof(wchar_t)) != 0 &&
+           layout == 1;
+}
+
+UINT MessageBoxReading(const Texts& texts) {
+    return ReadsRightToLeft(texts.Text(IDS_LANGUAGE).c_str()) ? MB_RTLREADING | MB_RIGHT : 0;
+}
+
 void ShowUnhandledError(HWND owner, const char* what) noexcept {
     // Nothing here allocates: the texts go into buffers of their own. The
     // exception's text is ASCII in practice; each byte becomes a character.
     const HINSTANCE self = GetModuleHandleW(nullptr);
     wchar_t caption[256] = L"";
     LoadStringW(self, IDS_CAPTION, caption, static_cast<int>(std::size(caption)));
+    wchar_t language[LOCALE_NAME_MAX_LENGTH] = L"";
+    LoadStringW(self, IDS_LANGUAGE, language, static_cast<int>(std::size(language)));
     wchar_t text[512] = L"";
     LoadStringW(self, IDS_UNEXPECTED_IN_WINDOW, text, static_cast<int>(std::size(text)));
     std::size_t length = wcslen(text);
@@ -84,7 +98,8 @@ void ShowUnhandledError(HWND owner, const char* what) noexcept {
         text[length++] = static_cast<wchar_t>(static_cast<unsigned char>(*p));
     }
     text[length] = L'\0';
-    MessageBoxW(owner, text, caption, MB_OK | MB_ICONERROR);
+    MessageBoxW(owner, text, caption,
+                MB_OK | MB_ICONERROR | (ReadsRightToLeft(language) ? MB_RTLREADING | MB_RIGHT : 0));
 }
 
 // The window goes first: its last messages still reach this object.
@@ -118,11 +133,11 @@ LoadResult frmTitleConfig::Load() {
     // primary work area, so that showing it needs no move.
     const UINT systemDpi = GetDpiForSystem();
     const SIZE frame =
-        FrameSize(systemDpi, GrowthAt(systemDpi, MessageFont(systemDpi).get()), kStyle, kExStyle);
+        FrameSize(systemDpi, GrowthAt(systemDpi, MessageFont(systemDpi).get()), kStyle, ExStyle());
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     // The window owns itself from WM_NCCREATE on (Attach).
-    if (CreateWindowExW(kExStyle, kClassName, texts_.Text(IDS_CAPTION).c_str(), kStyle,
+    if (CreateWindowExW(ExStyle(), kClassName, texts_.Text(IDS_CAPTION).c_str(), kStyle,
                         work.left + (work.right - work.left - frame.cx) / 2,
                         work.top + (work.bottom - work.top - frame.cy) / 2, frame.cx, frame.cy,
                         owner_.get(), nullptr, instance, this) == nullptr) {
@@ -219,6 +234,15 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// In a language written from right to left the whole window mirrors, its
+// lines too, and reads from the right. Its children do not take the
+// mirroring from it: each control that shows text is mirrored itself, and
+// the About picture, an image, is not.
+DWORD frmTitleConfig::ExStyle() const {
+    return rightToLeft_ ? kExStyle | WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_NOINHERITLAYOUT
+                        : kExStyle;
+}
+
 // Each control is made at its place in the message font, so that nothing
 // moves or repaints before the first paint.
 DWORD frmTitleConfig::CreateControls() {
@@ -229,8 +253,11 @@ DWORD frmTitleConfig::CreateControls() {
     for (const layout::Control& control : layout::kControls) {
         const ControlClass kind = ClassOf(control.kind);
         const RECT place = ControlRect(control, dpi_, growth_);
+        const DWORD mirrored = rightToLeft_ && control.kind != layout::Kind::kPictureButton
+                                   ? WS_EX_LAYOUTRTL | WS_EX_RTLREADING
+                                   : 0;
         const HWND child = CreateWindowExW(
-            kind.exStyle, kind.className,
+            kind.exStyle | mirrored, kind.className,
             control.text != 0 ? texts_.Text(control.text).c_str() : L"",
             WS_CHILD | WS_VISIBLE | kind.style, place.left, place.top, place.right - place.left,
             place.bottom - place.top, Window(),
@@ -285,7 +312,7 @@ void frmTitleConfig::ApplyFont(UINT dpi) {
 // from now on, and not before.
 void frmTitleConfig::OnSetCursor(HWND control) {
     if (control == Control(layout::kCommand3)) {
-        tooltip_.Create(Window(), control, texts_.Text(IDS_ABOUT));
+        tooltip_.Create(Window(), control, texts_.Text(IDS_ABOUT), rightToLeft_);
     }
 }
 
@@ -387,7 +414,7 @@ void frmTitleConfig::OnSettingChange(SettingEffect effect) {
 // Asked before a move to a monitor of another DPI: the frame that holds the
 // layout's client area there.
 BOOL frmTitleConfig::OnGetDpiScaledSize(UINT dpi, SIZE& size) const {
-    size = FrameSize(dpi, GrowthAt(dpi, MessageFont(dpi).get()), kStyle, kExStyle);
+    size = FrameSize(dpi, GrowthAt(dpi, MessageFont(dpi).get()), kStyle, ExStyle());
     return TRUE;
 }
 
@@ -447,6 +474,7 @@ void frmTitleConfig::Unload() {
 
 void frmTitleConfig::ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) {
     const UINT style = static_cast<UINT>(MB_OK) |
-                       static_cast<UINT>(icon == Icon::kError ? MB_ICONERROR : MB_ICONINFORMATION);
+                       static_cast<UINT>(icon == Icon::kError ? MB_ICONERROR : MB_ICONINFORMATION) |
+                       (rightToLeft_ ? static_cast<UINT>(MB_RTLREADING | MB_RIGHT) : 0u);
     MessageBoxW(Window(), text.c_str(), caption.c_str(), style);
 }

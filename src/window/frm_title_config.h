@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/text_ids.h"
 #include "common/texts.h"
 #include "common/win_handles.h"
 #include "store/registry_api.h"
@@ -16,6 +17,14 @@
 #include "window/resource_ids.h"
 #include "window/setting_change.h"
 #include "window/window_icons.h"
+
+// Whether the language of the texts whose tag is `languageTag` (IDS_LANGUAGE)
+// is written from right to left: the window then mirrors, as Windows'
+// own do in that language, and its boxes read from the right.
+[[nodiscard]] bool ReadsRightToLeft(const wchar_t* languageTag) noexcept;
+
+// The message box styles of texts in that language: none, or right to left.
+[[nodiscard]] UINT MessageBoxReading(const Texts& texts);
 
 // Tells the user of an error that no handler caught.
 void ShowUnhandledError(HWND owner, const char* what) noexcept;
@@ -31,7 +40,11 @@ struct LoadResult {
 class frmTitleConfig final : private FormView {
 public:
     frmTitleConfig(Registry registry, const Texts& texts, HINSTANCE instance)
-        : registry_(registry), texts_(texts), instance_(instance), icons_(IDI_APP, IDI_ABOUT) {}
+        : registry_(registry),
+          texts_(texts),
+          rightToLeft_(ReadsRightToLeft(texts.Text(IDS_LANGUAGE).c_str())),
+          instance_(instance),
+          icons_(IDI_APP, IDI_ABOUT) {}
     ~frmTitleConfig() override;
     frmTitleConfig(const frmTitleConfig&) = delete;
     frmTitleConfig& operator=(const frmTitleConfig&) = delete;
@@ -51,6 +64,7 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void ReportUnhandledError(const char* what) noexcept;
 
+    [[nodiscard]] DWORD ExStyle() const;
     [[nodiscard]] DWORD CreateControls();
     [[nodiscard]] Growth GrowthAt(UINT dpi, HFONT font) const;
     void ApplyLayout(UINT dpi);
@@ -82,6 +96,7 @@ private:
 
     Registry registry_;
     const Texts& texts_;
+    bool rightToLeft_;  // the texts' language is written from right to left
     FormState state_;
     HINSTANCE instance_;
     UniqueWindow owner_;  // hidden: an owned window has no taskbar button

@@ -11,6 +11,7 @@
 #include "cli/command_line.h"
 #include "cli/command_runner.h"
 #include "cli/guarded_exit_code.h"
+#include "common/text_ids.h"
 #include "support/english_texts.h"
 #include "support/memory_registry.h"
 #include "support/registry_backends.h"
@@ -149,6 +150,22 @@ TEST(HelpGoesInABox, OnlyWithNoOutputOnADesktopAPersonSees) {
     }
 }
 
+// The command line speaks a language the console shows in order: a
+// language written from right to left gives way to its console fallback.
+TEST(ConsoleLanguage, IsTheDisplayLanguageUnlessItIsWrittenFromRightToLeft) {
+    const std::pair<std::uint16_t, std::uint16_t> languages[] = {
+        {0x0401, 0x0409},  // Arabic (Saudi Arabia): English
+        {0x040D, 0x0409},  // Hebrew: English
+        {0x0429, 0x0409},  // Persian: English
+        {0x1401, 0x040C},  // Arabic (Algeria): French
+        {0x0407, 0x0407},  // German
+        {0x1004, 0x1004},  // Chinese (Singapore)
+    };
+    for (const auto& [ui, console] : languages) {
+        EXPECT_EQ(ConsoleLanguage(ui), console) << ui;
+    }
+}
+
 // The program's name ends where the C runtime's argv ends it: at a blank or
 // tab outside quotes, never at another control character.
 TEST(ArgumentsOf, SkipsTheProgramNameAsTheRuntimeDoes) {
@@ -284,7 +301,7 @@ const RunCase kRunCases[] = {
      0,
      exit_code::kNotStorable,
      L"",
-     L"The machine-wide title holds characters that this system's code page cannot store.\r\n"},
+     FakeTexts().Text(IDS_MACHINE_LOSSY) + L"\r\n"},
     {"ResetLossy",
      [](MemoryRegistry& api) {
          SeedTitles(api);
@@ -294,7 +311,7 @@ const RunCase kRunCases[] = {
      0,
      exit_code::kNotStorable,
      L"",
-     L"The machine-wide title holds characters that this system's code page cannot store.\r\n"},
+     FakeTexts().Text(IDS_MACHINE_LOSSY) + L"\r\n"},
     {"ResetUnreadable",
      [](MemoryRegistry& api) {
          SeedTitles(api);

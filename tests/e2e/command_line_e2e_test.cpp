@@ -9,8 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "common/text_ids.h"
 #include "e2e/program_driver.h"
 #include "e2e/title_values.h"
+#include "support/english_texts.h"
 
 namespace {
 
@@ -356,7 +358,7 @@ const FailureCase kFailures[] = {
      L"/default",
      Output::kPipe,
      4,
-     "The machine-wide title holds characters that this system's code page cannot store."},
+     Ascii(FakeTexts().Text(IDS_MACHINE_LOSSY))},
     {"ResetWithAMangledMachineTitle",
      {{kUser, L"Mine"}, {kMachine, L"\u65E5\u672C Corp"}},
      nullptr,
@@ -364,7 +366,7 @@ const FailureCase kFailures[] = {
      L"/reset",
      Output::kPipe,
      4,
-     "The machine-wide title holds characters that this system's code page cannot store."},
+     Ascii(FakeTexts().Text(IDS_MACHINE_LOSSY))},
     // UTF-8 carries every character but a surrogate without its pair.
     {"GetOfALoneSurrogate",
      {{kUser, L"broken \xD800 pair"}},
@@ -373,7 +375,7 @@ const FailureCase kFailures[] = {
      L"/get",
      Output::kPipe,
      4,
-     "The per-user title holds characters that this system's code page cannot store."},
+     Ascii(FakeTexts().Text(IDS_USER_LOSSY))},
 };
 
 class CommandLineFailures : public CommandLineE2E,

@@ -10,6 +10,8 @@
 #include <iterator>
 #include <thread>
 
+#include "common/handler_guard.h"
+
 bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
@@ -85,21 +87,58 @@ std::wstring StarterPath() {
     return TITLEBAR_STARTER;
 }
 
+namespace {
+
+UniqueModule ResourcesOf(const std::wstring& module) {
+    return UniqueModule(LoadLibraryExW(module.c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+}
+
+}  // namespace
+
 std::string ResourceBytes(const std::wstring& module, WORD type, WORD id) {
-    const HMODULE loaded = LoadLibraryExW(
-        module.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const UniqueModule loaded = ResourcesOf(module);
     std::string bytes;
-    if (loaded == nullptr) {
+    if (!loaded) {
         return bytes;
     }
-    if (const HRSRC found = FindResourceW(loaded, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type))) {
-        if (const HGLOBAL resource = LoadResource(loaded, found)) {
+    if (const HRSRC found =
+            FindResourceW(loaded.get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type))) {
+        if (const HGLOBAL resource = LoadResource(loaded.get(), found)) {
             bytes.assign(static_cast<const char*>(LockResource(resource)),
-                         SizeofResource(loaded, found));
+                         SizeofResource(loaded.get(), found));
         }
     }
-    FreeLibrary(loaded);
     return bytes;
+}
+
+namespace {
+
+using Blocks = std::map<WORD, std::set<LANGID>>;
+
+// Callbacks of the enumeration: no exception crosses them.
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR block, WORD language, LONG_PTR into) noexcept {
+    return RunGuarded(
+        [&] {
+            (*reinterpret_cast<Blocks*>(
+                into))[static_cast<WORD>(reinterpret_cast<ULONG_PTR>(block))]
+                .insert(language);
+        },
+        [](const char*) noexcept {});
+}
+
+BOOL CALLBACK AddBlock(HMODULE module, LPCWSTR type, LPWSTR block, LONG_PTR into) noexcept {
+    return EnumResourceLanguagesW(module, type, block, AddLanguage, into);
+}
+
+}  // namespace
+
+std::map<WORD, std::set<LANGID>> StringTableLanguages(const std::wstring& module) {
+    Blocks blocks;
+    const UniqueModule loaded = ResourcesOf(module);
+    EnumResourceNamesW(loaded.get(), MAKEINTRESOURCEW(6), AddBlock,  // RT_STRING
+                       reinterpret_cast<LONG_PTR>(&blocks));
+    return blocks;
 }
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -9,7 +9,9 @@
 #include <chrono>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,9 @@ std::wstring LegacyCodePageProgramPath();
 // The bytes of a resource of a program or DLL, as the loader finds them;
 // empty when there is none.
 std::string ResourceBytes(const std::wstring& module, WORD type, WORD id);
+
+// The languages of each block of a program's string tables, by block.
+std::map<WORD, std::set<LANGID>> StringTableLanguages(const std::wstring& module);
 
 // Polls `condition` until it holds or `timeout` passes.
 bool WaitFor(const std::function<bool()>& condition,

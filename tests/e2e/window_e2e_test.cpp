@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "common/text_ids.h"
 #include "e2e/program_driver.h"
@@ -59,6 +60,16 @@ const std::wstring kAboutText =
     L"to edit any wanted title caption to be saved to registry. \r\n\r\n"
     L"Copyright \u00A9 2026 Tavrelin.\r\n"
     L"Find more information about Tavrelin at https://tavrelin.example.com/";
+
+std::string Utf8(const std::wstring& text) {
+    std::string utf8(
+        static_cast<std::size_t>(WideCharToMultiByte(
+            CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr)),
+        '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
+                        static_cast<int>(utf8.size()), nullptr, nullptr);
+    return utf8;
+}
 
 std::wstring Confirmation(const std::wstring& title) {
     return L"Internet Explorer Titlebar changed to '" + title + L" '";
@@ -533,30 +544,93 @@ TEST_F(WindowE2E, AboutShowsItsMessageAndLeavesTheWindowAsItWas) {
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, L"Mine\0"s}));
 }
 
-// Under a German display language: the window's texts and its
-// confirmation in German, the title stored as typed. The suite runs once
-// more under LC_ALL=de_DE.UTF-8 for this (window_e2e_german): Wine takes
-// the display language from it as a process starts.
+// Under another display language: the window's texts and its confirmation
+// in the table the language takes, by region, the window mirrored for a
+// language written from right to left (Wine's boxes ignore MB_RIGHT and
+// MB_RTLREADING), the title stored as typed; the command line
+// in the console's language (English for Arabic). The suite runs once
+// more for each of de_DE, zh_SG, zh_HK and ar_SA (window_e2e_<region>):
+// Wine takes the display language from LC_ALL as a process starts.
 TEST_F(WindowE2E, SpeaksTheUsersLanguage) {
-    if (PRIMARYLANGID(GetUserDefaultUILanguage()) != LANG_GERMAN) {
-        GTEST_SKIP() << "needs a German display language: window_e2e_german runs it under Wine";
+    struct Region {
+        LANGID language;
+        const char* table;
+        const char* console;
+    };
+    const Region regions[] = {
+        {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), "de-DE", "de-DE"},
+        {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SINGAPORE), "zh-CN", "zh-CN"},
+        {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_HONGKONG), "zh-TW", "zh-TW"},
+        {MAKELANGID(LANG_ARABIC, SUBLANG_ARABIC_SAUDI_ARABIA), "ar-SA", "en-US"},
+    };
+    const LANGID ui = GetUserDefaultUILanguage();
+    const auto region = std::find_if(std::begin(regions), std::end(regions),
+                                     [ui](const Region& r) { return r.language == ui; });
+    if (region == std::end(regions)) {
+        GTEST_SKIP() << "needs another display language: window_e2e_<region> runs it under Wine";
     }
-    const std::map<unsigned, std::wstring> german = StringTable("de-DE");
-    ASSERT_FALSE(german.empty());
+    const std::map<unsigned, std::wstring> table = StringTable(region->table);
+    ASSERT_FALSE(table.empty());
     program_.emplace(ProgramPath());
-    window_ = program_->WaitForWindow(german.at(IDS_CAPTION));
-    ASSERT_NE(window_, nullptr) << "no window with the German caption";
-    EXPECT_EQ(WindowText(Control(kLabel2)), german.at(IDS_LABEL2));
-    EXPECT_EQ(WindowText(Control(kCancel)), german.at(IDS_CANCEL));
+    window_ = program_->WaitForWindow(table.at(IDS_CAPTION));
+    ASSERT_NE(window_, nullptr) << "no window with the caption of " << region->table;
+    EXPECT_EQ(WindowText(Control(kLabel2)), table.at(IDS_LABEL2));
+    EXPECT_EQ(WindowText(Control(kCancel)), table.at(IDS_CANCEL));
+    const bool mirrored = PRIMARYLANGID(ui) == LANG_ARABIC;
+    EXPECT_EQ((GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, mirrored);
     const std::wstring title = L"Intranet \u00FC";
     SendMessageW(Control(kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
     Press(Control(kOk));
     const MessageBoxInfo box = NextBox();
-    EXPECT_EQ(box.caption, german.at(IDS_CONFIRMATION_CAPTION));
+    EXPECT_EQ(box.caption, table.at(IDS_CONFIRMATION_CAPTION));
     EXPECT_NE(box.text.find(title), std::wstring::npos);
     CloseBox(box);
     ExpectExitWith(0);
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, title + L'\0'}));
+
+    Pipe err;
+    const Redirect redirect{err.Write(), err.Write()};
+    RunningProgram wrong(ProgramPath(), L"/x", &redirect);
+    ASSERT_TRUE(wrong.Started());
+    EXPECT_EQ(wrong.WaitForExit(), std::optional<DWORD>(1));
+    const std::string said = err.ReadAll();
+    EXPECT_EQ(
+        said.rfind(Utf8(FormatText(StringTable(region->console).at(IDS_UNKNOWN_SWITCH), {L"/x"})),
+                   0),
+        0u)
+        << said;
+}
+
+// The built program holds a string table for each language, tagged so that
+// every region of the language takes it (the neutral sublanguage), or the
+// regions that write it so: every block of texts in all of them.
+TEST(ProgramResources, HoldEveryLanguagesStringTable) {
+    const std::set<LANGID> languages = {
+        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+        MAKELANGID(LANG_GERMAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_SPANISH, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_FRENCH, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_JAPANESE, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_ITALIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_KOREAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_DUTCH, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_POLISH, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN),
+        MAKELANGID(LANG_RUSSIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_TURKISH, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_ARABIC, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_HEBREW, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
+        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SINGAPORE),
+        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL),
+        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_HONGKONG),
+        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_MACAU),
+    };
+    const auto blocks = StringTableLanguages(ProgramPath());
+    ASSERT_FALSE(blocks.empty());
+    for (const auto& [block, tags] : blocks) {
+        EXPECT_EQ(tags, languages) << "block " << block;
+    }
 }
 
 // High contrast, which Wine cannot switch on (SPI_SETHIGHCONTRAST fails with

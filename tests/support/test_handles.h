@@ -12,6 +12,9 @@ struct CloseKernelHandle {
 struct CloseKey {
     void operator()(HKEY key) const noexcept { RegCloseKey(key); }
 };
+struct FreeModule {
+    void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
+};
 struct DeleteMemoryDc {
     void operator()(HDC dc) const noexcept { DeleteDC(dc); }
 };
@@ -19,7 +22,9 @@ struct DeleteMemoryDc {
 // Process, thread, job and other handles whose failure value is null.
 using UniqueKernelHandle = UniqueHandle<NullIsNone<HANDLE, CloseKernelHandle>>;
 using UniqueKey = UniqueHandle<NullIsNone<HKEY, CloseKey>>;
+using UniqueModule = UniqueHandle<NullIsNone<HMODULE, FreeModule>>;
 using UniqueBitmap = UniqueHandle<NullIsNone<HBITMAP, CloseGdiObject>>;
+using UniqueBrush = UniqueHandle<NullIsNone<HBRUSH, CloseGdiObject>>;
 using UniqueMemoryDc = UniqueHandle<NullIsNone<HDC, DeleteMemoryDc>>;
 
 // A window's device context (the screen's for none), from GetDC to ReleaseDC.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <iterator>
 #include <map>
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "common/text_ids.h"
 #include "support/english_texts.h"
 #include "support/memory_registry.h"
@@ -222,18 +224,29 @@ TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
     EXPECT_EQ(LookOf(icon(ICON_BIG, 192)).width, GetSystemMetricsForDpi(SM_CXICON, 192));
 }
 
-// A pseudo-language: each letter accented, each text 40% longer, brackets
-// at both ends, %1 kept, so that what would be cut shows.
-std::wstring Pseudo(const std::wstring& text) {
+// A pseudo-language, so that what would be cut shows: each letter
+// accented, each line in brackets, %1 kept, and the texts the window's
+// controls show, which cannot wrap, 40% longer. The others are lines that
+// a translator wraps where the language needs.
+bool ShownInAControl(unsigned id) {
+    return std::any_of(std::begin(layout::kControls), std::end(layout::kControls),
+                       [id](const layout::Control& control) { return control.text == id; });
+}
+
+std::wstring Pseudo(unsigned id, const std::wstring& text) {
     const std::wstring plain = L"aeiouncAEIOUNC";
     const std::wstring accented =
         L"\u00E1\u00E9\u00ED\u00F6\u00FC\u00F1\u00E7\u00C1\u00C9\u00CD\u00D6\u00DC\u00D1\u00C7";
     std::wstring pseudo = L"[";
     for (const wchar_t c : text) {
         const std::size_t at = plain.find(c);
-        pseudo += at == std::wstring::npos ? c : accented[at];
+        pseudo += c == L'\r'                 ? std::wstring(L"]\r")
+                  : c == L'\n'               ? std::wstring(L"\n[")
+                  : at == std::wstring::npos ? std::wstring(1, c)
+                                             : std::wstring(1, accented[at]);
     }
-    return pseudo + std::wstring(text.size() * 2 / 5, L'~') + L"]";
+    const std::size_t longer = ShownInAControl(id) ? text.size() * 2 / 5 : 0;
+    return pseudo + std::wstring(longer, L'~') + L"]";
 }
 
 class PseudoTexts final : public Texts {
@@ -242,7 +255,7 @@ public:
         return english_.SystemErrorText(code);
     }
     [[nodiscard]] std::wstring Text(unsigned id) const override {
-        return Pseudo(english_.Text(id));
+        return Pseudo(id, english_.Text(id));
     }
 
 private:
@@ -288,6 +301,13 @@ RECT PlaceOf(HWND window, int id) {
     GetWindowRect(GetDlgItem(window, id), &place);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
     return place;
+}
+
+// A canvas for the window's lines: what they do not paint stays magenta,
+// which no system colour they take is.
+void FillWithAColourNoLineHas(HDC dc, const RECT& area) {
+    const UniqueBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
+    FillRect(dc, &area, magenta.get());
 }
 
 // What a user sees of a window whose texts need more room than the layout
@@ -340,6 +360,7 @@ void ExpectRoomForEveryText(HWND window, UINT dpi) {
     const UniqueBitmap bitmap(
         CreateCompatibleBitmap(WindowDcScope(window).Dc(), client.right, client.bottom));
     const ScopedSelect canvas(dc.get(), bitmap.get());
+    FillWithAColourNoLineHas(dc.get(), client);
     SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
     for (const layout::Line& line : layout::kLines) {
         const int end = std::min(px(line.x2) + grown, static_cast<int>(client.right)) - 1;
@@ -376,19 +397,53 @@ TEST(FrmTitleConfig, GrowsForTextsThatNeedMoreRoom) {
     }
 }
 
+// The columns a console gives a line: a tab reaches the next multiple of
+// 8, and an East Asian wide or fullwidth character takes two.
+int ConsoleColumns(std::wstring_view line) {
+    const std::pair<wchar_t, wchar_t> wide[] = {
+        {0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3041, 0x33FF}, {0x3400, 0x4DBF},
+        {0x4E00, 0x9FFF}, {0xA000, 0xA4CF}, {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
+        {0xFE30, 0xFE4F}, {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6}};
+    int columns = 0;
+    for (const wchar_t c : line) {
+        const bool isWide = std::any_of(std::begin(wide), std::end(wide), [c](const auto& range) {
+            return c >= range.first && c <= range.second;
+        });
+        columns = c == L'\t' ? (columns / 8 + 1) * 8 : columns + (isWide ? 2 : 1);
+    }
+    return columns;
+}
+
+// A string table as the program's texts.
+class TableTexts final : public Texts {
+public:
+    explicit TableTexts(const std::map<unsigned, std::wstring>& table) : table_(table) {}
+    [[nodiscard]] std::wstring SystemErrorText(Win32Error) const override { return {}; }
+    [[nodiscard]] std::wstring Text(unsigned id) const override {
+        const auto found = table_.find(id);
+        return found != table_.end() ? found->second : std::wstring();
+    }
+
+private:
+    const std::map<unsigned, std::wstring>& table_;
+};
+
 // Every language holds every text English has and no other, with the same
-// %1s, and each of its texts fits its control from 96 to 240 DPI in the
-// message font: the labels in the window as it grows for them, the buttons
-// as they are.
+// %1s; each of its texts fits its control from 96 to 240 DPI in the message
+// font (the labels in the window as it grows for them, the buttons as they
+// are); and every line of the usage and of the command line's errors fits
+// a console of 80 columns.
 TEST(StringTables, HoldEveryTextAndFitTheirControls) {
     const std::map<unsigned, std::wstring> english = StringTable("en-US");
     ASSERT_FALSE(english.empty());
     std::map<std::string, std::map<unsigned, std::wstring>> languages;
-    for (const char* language : {"de-DE", "es-ES", "fr-FR", "ja-JP", "zh-CN"}) {
+    for (const char* language :
+         {"en-US", "de-DE", "es-ES", "fr-FR", "ja-JP", "zh-CN", "it-IT", "pt-BR", "ko-KR", "ru-RU",
+          "pl-PL", "nl-NL", "tr-TR", "zh-TW", "ar-SA", "he-IL"}) {
         languages[language] = StringTable(language);
     }
     for (const auto& [id, text] : english) {
-        languages["pseudo"][id] = Pseudo(text);
+        languages["pseudo"][id] = Pseudo(id, text);
     }
     for (const auto& [language, table] : languages) {
         SCOPED_TRACE(language);
@@ -419,7 +474,65 @@ TEST(StringTables, HoldEveryTextAndFitTheirControls) {
                     << control.id << " at " << dpi;
             }
         }
+        const TableTexts texts(table);
+        std::wstring console = UsageText(texts);
+        for (const unsigned id : {unsigned{IDS_NOT_CHANGED}, unsigned{IDS_NOT_STORABLE}}) {
+            console += texts.TextWith(id, {L""}) + L"\r\n";
+        }
+        for (unsigned id = IDS_UNKNOWN_SWITCH; id <= IDS_UNEXPECTED; ++id) {
+            console += texts.TextWith(id, {L"/default"}) + L"\r\n";
+        }
+        for (std::size_t start = 0, end = 0; end != std::wstring::npos; start = end + 2) {
+            end = console.find(L"\r\n", start);
+            const std::wstring line = console.substr(start, end - start);
+            EXPECT_LE(ConsoleColumns(line), 79) << Ascii(line);
+        }
     }
+}
+
+// In a language written from right to left the window mirrors, as
+// Windows' own do: OK to the left of Cancel on the screen, the About
+// picture not mirrored, and the lines, painted as the window's own device
+// context lays them out, from the right edge.
+TEST(FrmTitleConfig, MirrorsForALanguageWrittenFromRightToLeft) {
+    MemoryRegistry api;
+    Cp1252Codec codec;
+    const std::map<unsigned, std::wstring> arabic = StringTable("ar-SA");
+    const TableTexts texts(arabic);
+    frmTitleConfig form(Registry{api, codec}, texts, GetModuleHandleW(nullptr));
+    ASSERT_TRUE(form.Load().Loaded());
+    const HWND window = ThisThreadsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
+    EXPECT_EQ(GetWindowLongW(GetDlgItem(window, layout::kCommand3), GWL_EXSTYLE) & WS_EX_LAYOUTRTL,
+              0);
+    RECT ok{};
+    RECT cancel{};
+    GetWindowRect(GetDlgItem(window, layout::kCommand1), &ok);
+    GetWindowRect(GetDlgItem(window, layout::kCommand2), &cancel);
+    EXPECT_LE(ok.right, cancel.left);
+
+    RECT client{};
+    GetClientRect(window, &client);
+    const WindowDcScope own(window);
+    const UniqueMemoryDc painted(CreateCompatibleDC(own.Dc()));
+    const UniqueBitmap bitmap(CreateCompatibleBitmap(own.Dc(), client.right, client.bottom));
+    {
+        const ScopedSelect canvas(painted.get(), bitmap.get());
+        FillWithAColourNoLineHas(painted.get(), client);
+        SetLayout(painted.get(), GetLayout(own.Dc()));
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(painted.get()), PRF_CLIENT);
+    }
+    const UniqueMemoryDc screen(CreateCompatibleDC(nullptr));
+    const ScopedSelect read(screen.get(), bitmap.get());
+    const UINT dpi = GetDpiForWindow(window);
+    for (const layout::Line& line : layout::kLines) {
+        const int y = TwipsToPixels(line.y1, dpi);
+        EXPECT_EQ(GetPixel(screen.get(), client.right - 1, y), GetSysColor(line.systemColor)) << y;
+    }
+    const layout::Line& line1 = layout::kLines[0];
+    EXPECT_EQ(GetPixel(screen.get(), 0, TwipsToPixels(line1.y1, dpi)),
+              GetSysColor(line1.systemColor));
 }
 
 }  // namespace
