@@ -1,15 +1,22 @@
 #!/bin/sh
-# Makes docs/icon-sheet.png from src/app/icons/app.ico: every size of the
-# program's icon as Windows shows it, one pixel for one, on a light and on a
-# dark background; under each, the sizes up to 32 four times larger, pixel
-# for pixel, to show how they sit on whole pixels. Needs ImageMagick and
-# icoutils (scripts/install-deps.sh installs both).
+# Makes docs/icon-sheet.png from the built program's icon: every size of it
+# as Windows shows it, one pixel for one, on a light and on a dark
+# background; under each, the sizes up to 32 four times larger, pixel for
+# pixel, to show how they sit on whole pixels. Run after the windows build;
+# needs ImageMagick and icoutils (scripts/install-deps.sh installs both).
+# TITLEBAR_PICTURES names another folder to write to; TITLEBAR_PROGRAM
+# another build's program.
 set -eu
 cd "$(dirname "$0")/.."
+folder=${TITLEBAR_PICTURES:-docs}
+program=${TITLEBAR_PROGRAM:-build/windows/ietitlebar.exe}
+[ -f "$program" ] || { echo "build the windows preset first" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-icotool -x -o "$work" src/app/icons/app.ico
-sizes=$(icotool -l src/app/icons/app.ico | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n)
+# The program's own icon: its first icon group.
+wrestool -x --type=14 --name=1 "$program" >"$work/app.ico"
+icotool -x -o "$work" "$work/app.ico"
+sizes=$(icotool -l "$work/app.ico" | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n)
 
 # One row: the images side by side, bottom-aligned, 16 pixels apart.
 row() {
@@ -39,7 +46,7 @@ for theme in light:#f3f3f3 dark:#202020; do
             -extent "${width}x$(identify -format '%h' "$work/$part.png")" "$work/$part.png"
     done
 done
-mkdir -p docs
+mkdir -p "$folder"
 convert "$work/light.png" "$work/light-small.png" "$work/dark.png" "$work/dark-small.png" \
-    -append docs/icon-sheet.png
-echo "wrote docs/icon-sheet.png"
+    -append -define png:exclude-chunks=date,time "$folder/icon-sheet.png"
+echo "wrote $folder/icon-sheet.png"

@@ -13,7 +13,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 release="cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wixl msitools
 osslsigncode openssl zip unzip libengine-pkcs11-openssl faketime jq git"
 tests="g++ libgtest-dev googletest wine wine64 xvfb xauth xdotool x11-utils imagemagick clang
-libclang-rt-14-dev libxml2-utils softhsm2 lld llvm yq shellcheck icoutils"
+libclang-rt-14-dev libxml2-utils softhsm2 lld llvm yq shellcheck icoutils fonts-wqy-microhei
+fonts-dejavu-core"
 case ${1:-all} in
 release) packages=$release ;;
 all)

@@ -3,6 +3,9 @@
 // the example .reg file write the value the tool reads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -57,9 +60,16 @@ TEST(AdministrativeTemplate, NamesOnlyWhatEachLanguageFileDefines) {
     const auto presentations = Captures(admx, "$(presentation.", ")");
     EXPECT_FALSE(strings.empty());
     EXPECT_FALSE(presentations.empty());
-    for (const char* language : {"en-US", "de-DE", "es-ES", "fr-FR", "ja-JP", "zh-CN"}) {
+    // A language file for each language the program speaks.
+    std::set<std::string> languages;
+    for (const auto& table :
+         std::filesystem::directory_iterator(std::string(SOURCE_DIR) + "/src/app/lang")) {
+        languages.insert(table.path().stem().string());
+    }
+    ASSERT_FALSE(languages.empty());
+    for (const std::string& language : languages) {
         SCOPED_TRACE(language);
-        const std::string adml = ReadFile(std::string(language) + "/ietitlebar.adml");
+        const std::string adml = ReadFile(language + "/ietitlebar.adml");
         EXPECT_EQ(strings, Captures(adml, "<string id=\"", "\""));
         EXPECT_EQ(presentations, Captures(adml, "<presentation id=\"", "\""));
         EXPECT_EQ(Captures(admx, "<text id=\"", "\""), Captures(adml, "refId=\"", "\""));
@@ -90,13 +100,17 @@ TEST(ExampleRegFile, IsUtf16AndSetsThePerUserTitle) {
 // What an agent runs from the guides: paths in the 64-bit Program Files
 // whatever the bitness of the host that runs them, no Sysnative (only
 // 32-bit processes have it), winget removals of this package alone
-// ("ietitlebar" is a part of "ietitlebar (all users)"), and winget that
-// never stops at a question.
+// ("ietitlebar" is a part of "ietitlebar (all users)") and never by scope
+// (on an administrator's account the per-user copy is recorded for the
+// machine), winget that never stops at a question, and no AppLocker path
+// rule for the NETLOGON share, from which Group Policy runs no logon
+// script.
 TEST(Guides, AgentCommandsReachThe64BitFolderAndRemoveByExactName) {
     // Each pattern runs over one line.
     const std::regex wingetCommand(R"(^\s*winget (install|uninstall|upgrade|list)\b)");
     const std::regex thirtyTwoBitView(R"(%ProgramFiles%|\$env:ProgramFiles\b)");
-    for (const char* name : {"docs/deployment.md", "README.md", "packaging/README.txt.in"}) {
+    for (const char* name :
+         {"docs/deployment.md", "docs/release.md", "README.md", "packaging/README.txt.in"}) {
         std::istringstream guide(ReadFile(name, SOURCE_DIR));
         bool fenced = false;
         for (std::string line; std::getline(guide, line);) {
@@ -115,6 +129,13 @@ TEST(Guides, AgentCommandsReachThe64BitFolderAndRemoveByExactName) {
             EXPECT_FALSE(line.find("winget uninstall --name") != std::string::npos &&
                          line.find("--exact") == std::string::npos)
                 << name << ": " << line;
+            EXPECT_FALSE(line.find("winget uninstall") != std::string::npos &&
+                         line.find("--scope") != std::string::npos)
+                << name << ": " << line;
+            std::string lower = line;
+            std::transform(lower.begin(), lower.end(), lower.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            EXPECT_EQ(lower.find("\\scripts\\*"), std::string::npos) << name << ": " << line;
         }
     }
 }

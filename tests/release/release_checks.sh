@@ -186,8 +186,11 @@ zip)
     [ "$(unzip -Z1 "$(zip)" | sort | tr '\n' ' ')" = \
         "LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt ietitlebar.exe " ] ||
         fail "the zip holds: $(unzip -Z1 "$(zip)" | tr '\n' ' ')"
-    # The program's mitigations, and its awareness of Remote Desktop hosts.
+    # The program's size (sixteen string tables, the icons at every size),
+    # its mitigations, and its awareness of Remote Desktop hosts.
     unzip -q "$(zip)" ietitlebar.exe -d "$work"
+    size=$(stat -c %s "$work/ietitlebar.exe")
+    [ "$size" -le $((384 * 1024)) ] || fail "the program is $size bytes, more than 384 KiB"
     flags=$(x86_64-w64-mingw32-objdump -p "$work/ietitlebar.exe" |
         sed -n 's/^DllCharacteristics[[:space:]]*//p')
     for flag in 0x0020:HIGH_ENTROPY_VA 0x0040:DYNAMIC_BASE 0x0100:NX_COMPAT \
@@ -327,7 +330,7 @@ winget)
     # shellcheck disable=SC2016
     check Tavrelin.ietitlebar.installer.yaml installer '.InstallerType == "msi"
         and (.Installers | length == 2)
-        and ([.Installers[].Scope] | sort == ["machine", "user"])
+        and ([.Installers[].Scope // "none"] | sort == ["machine", "none"])
         and all(.Installers[]; (.Scope == "machine") == (.ElevationRequirement == "elevationRequired"))
         and all(.Installers[].ElevationRequirement // "elevationRequired";
             IN("elevationRequired", "elevationProhibited", "elevatesSelf"))
@@ -348,7 +351,7 @@ winget)
         # shellcheck disable=SC2016 # the $ names are yq's
         yq -e --arg scope "$scope" --arg sha "$(sha256sum "$file" | cut -d ' ' -f 1 | tr a-f A-F)" \
             --arg code "$code" --arg name "$(basename "$file")" '.Installers[] |
-            select(.Scope == $scope) | .InstallerSha256 == $sha and .ProductCode == $code
+            select((.Scope // "user") == $scope) | .InstallerSha256 == $sha and .ProductCode == $code
             and (.InstallerUrl | endswith("/" + $name))' "$manifest" >/dev/null ||
             fail "the $scope installer is not $(basename "$file")"
     done
