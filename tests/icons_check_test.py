@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""make_icons.py --check fails on one planted fault at a time in a copy of
-the committed icons: a pixel in the middle of an image, a bit of a mask,
-a byte of a PNG image's header; and passes on the copy as it is.
+"""make_icons.py --check passes on a copy of the committed icons and fails
+on each fault planted in one: a pixel in the middle of a bitmap image, a
+bit of its mask, a byte of a PNG image's header.
 
 Usage: icons_check_test.py MAKE_ICONS ICON_DIR"""
 import shutil
@@ -12,55 +12,32 @@ import tempfile
 from pathlib import Path
 
 
-def image(data, index):
-    """The offset and length of an .ico's image."""
-    length, offset = struct.unpack_from("<II", data, 6 + 16 * index + 8)
-    return offset, length
+def flipped(data, image, at, bit):
+    """`data` with one bit flipped `at` bytes into its image `image`, or
+    for `at` a function of the image's size."""
+    size = data[6 + 16 * image] or 256
+    offset = struct.unpack_from("<I", data, 6 + 16 * image + 12)[0]
+    where = offset + (at(size) if callable(at) else at)
+    return data[:where] + bytes([data[where] ^ bit]) + data[where + 1:]
 
 
-def flipped_pixel(data):
-    offset, _ = image(data, 0)  # a bitmap: header, colours, mask
-    size = data[6] or 256
-    middle = offset + 40 + 4 * (size * (size // 2) + size // 2)
-    return data[:middle] + bytes([data[middle] ^ 0x80]) + data[middle + 1:]
+FAULTS = {  # the first image is a bitmap: a header, the colours, the mask
+    "unchanged": lambda data: data,
+    "middle pixel": lambda data: flipped(data, 0, lambda s: 40 + 4 * (s * (s // 2) + s // 2), 0x80),
+    "mask bit": lambda data: flipped(data, 0, lambda s: 40 + 4 * s * s, 0x80),
+    # The last image is a PNG: its IHDR's last byte, after the signature
+    # and the chunk's length and kind.
+    "PNG header": lambda data: flipped(data, struct.unpack_from("<H", data, 4)[0] - 1, 28, 0x01),
+}
 
-
-def flipped_mask_bit(data):
-    offset, _ = image(data, 0)
-    size = data[6] or 256
-    first = offset + 40 + 4 * size * size  # the mask's first byte: its first 8 pixels
-    return data[:first] + bytes([data[first] ^ 0x80]) + data[first + 1:]
-
-
-def changed_png_header(data):
-    count = struct.unpack_from("<H", data, 4)[0]
-    offset, _ = image(data, count - 1)  # the largest, a PNG
-    interlace = offset + 8 + 8 + 12  # signature, IHDR's length and kind, then its 13th byte
-    return data[:interlace] + bytes([data[interlace] ^ 0x01]) + data[interlace + 1:]
-
-
-def check(make_icons, folder):
-    return subprocess.run([sys.executable, make_icons, "--check", folder],
-                          stderr=subprocess.DEVNULL).returncode
-
-
-def main():
-    make_icons, icons = sys.argv[1], Path(sys.argv[2])
-    failed = False
-    with tempfile.TemporaryDirectory() as work:
-        for fault in (None, flipped_pixel, flipped_mask_bit, changed_png_header):
-            for name in ("app.ico", "about.ico"):
-                shutil.copy(icons / name, Path(work) / name)
-            if fault:
-                target = Path(work) / "app.ico"
-                target.write_bytes(fault(target.read_bytes()))
-            status = check(make_icons, work)
-            wanted = 0 if fault is None else 1
-            label = fault.__name__ if fault else "unchanged"
-            print(f"{label}: --check exits {status}")
-            failed = failed or status != wanted
-    sys.exit(1 if failed else 0)
-
-
-if __name__ == "__main__":
-    main()
+failed = False
+with tempfile.TemporaryDirectory() as work:
+    for fault, plant in FAULTS.items():
+        for name in ("app.ico", "about.ico"):
+            shutil.copy(Path(sys.argv[2]) / name, Path(work) / name)
+        (Path(work) / "app.ico").write_bytes(plant((Path(work) / "app.ico").read_bytes()))
+        status = subprocess.run([sys.executable, sys.argv[1], "--check", work],
+                                stderr=subprocess.DEVNULL).returncode
+        print(f"{fault}: --check exits {status}")
+        failed = failed or status != (0 if fault == "unchanged" else 1)
+sys.exit(1 if failed else 0)

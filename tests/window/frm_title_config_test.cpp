@@ -249,17 +249,18 @@ std::wstring Pseudo(unsigned id, const std::wstring& text) {
     return pseudo + std::wstring(longer, L'~') + L"]";
 }
 
-class PseudoTexts final : public Texts {
+// A string table as the program's texts.
+class TableTexts final : public Texts {
 public:
-    [[nodiscard]] std::wstring SystemErrorText(Win32Error code) const override {
-        return english_.SystemErrorText(code);
-    }
+    explicit TableTexts(const std::map<unsigned, std::wstring>& table) : table_(table) {}
+    [[nodiscard]] std::wstring SystemErrorText(Win32Error) const override { return {}; }
     [[nodiscard]] std::wstring Text(unsigned id) const override {
-        return Pseudo(id, english_.Text(id));
+        const auto found = table_.find(id);
+        return found != table_.end() ? found->second : std::wstring();
     }
 
 private:
-    FakeTexts english_;
+    const std::map<unsigned, std::wstring>& table_;
 };
 
 // The system's message font, set to `points` for one scope in this
@@ -373,7 +374,11 @@ void ExpectRoomForEveryText(HWND window, UINT dpi) {
 TEST(FrmTitleConfig, GrowsForTextsThatNeedMoreRoom) {
     MemoryRegistry api;
     Cp1252Codec codec;
-    const PseudoTexts pseudo;
+    std::map<unsigned, std::wstring> pseudoTable;
+    for (const auto& [id, text] : StringTable("en-US")) {
+        pseudoTable[id] = Pseudo(id, text);
+    }
+    const TableTexts pseudo(pseudoTable);
     const FakeTexts english;
     const std::pair<const Texts*, int> cases[] = {{&pseudo, 0}, {&english, 12}};
     for (const auto& [texts, points] : cases) {
@@ -413,20 +418,6 @@ int ConsoleColumns(std::wstring_view line) {
     }
     return columns;
 }
-
-// A string table as the program's texts.
-class TableTexts final : public Texts {
-public:
-    explicit TableTexts(const std::map<unsigned, std::wstring>& table) : table_(table) {}
-    [[nodiscard]] std::wstring SystemErrorText(Win32Error) const override { return {}; }
-    [[nodiscard]] std::wstring Text(unsigned id) const override {
-        const auto found = table_.find(id);
-        return found != table_.end() ? found->second : std::wstring();
-    }
-
-private:
-    const std::map<unsigned, std::wstring>& table_;
-};
 
 // Every language holds every text English has and no other, with the same
 // %1s; each of its texts fits its control from 96 to 240 DPI in the message
