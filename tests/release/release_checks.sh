@@ -330,7 +330,7 @@ winget)
     # shellcheck disable=SC2016
     check Tavrelin.ietitlebar.installer.yaml installer '.InstallerType == "msi"
         and (.Installers | length == 2)
-        and ([.Installers[].Scope // "none"] | sort == ["machine", "none"])
+        and ([.Installers[] | .Scope // "none"] | sort == ["machine", "none"])
         and all(.Installers[]; (.Scope == "machine") == (.ElevationRequirement == "elevationRequired"))
         and all(.Installers[].ElevationRequirement // "elevationRequired";
             IN("elevationRequired", "elevationProhibited", "elevatesSelf"))
