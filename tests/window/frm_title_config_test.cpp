@@ -160,17 +160,30 @@ void MoveToDpi(HWND window, UINT dpi) {
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 
+// The window, loaded in this process with `texts` over an empty registry,
+// hidden; null when it could not be loaded.
+class LoadedWindow {
+public:
+    explicit LoadedWindow(const Texts& texts)
+        : form_(Registry{api_, codec_}, texts, GetModuleHandleW(nullptr)),
+          window_(form_.Load().Loaded() ? ThisThreadsWindow() : nullptr) {}
+    [[nodiscard]] HWND Get() const { return window_; }
+
+private:
+    MemoryRegistry api_;
+    Cp1252Codec codec_;
+    frmTitleConfig form_;
+    HWND window_;
+};
+
 // A move to a monitor of each DPI from 100% to 300%, as the system makes
 // it: the layout, the caption icon and the About picture follow, the big
 // icon comes at its size when asked (at the DPI the caller names too), and
 // each icon replaced is destroyed.
 TEST(FrmTitleConfig, FollowsEachDpiWithItsLayoutAndIcons) {
-    MemoryRegistry api;
-    Cp1252Codec codec;
-    const FakeTexts errors;
-    frmTitleConfig form(Registry{api, codec}, errors, GetModuleHandleW(nullptr));
-    ASSERT_TRUE(form.Load().Loaded());
-    const HWND window = ThisThreadsWindow();
+    const FakeTexts english;
+    const LoadedWindow loaded(english);
+    const HWND window = loaded.Get();
     ASSERT_NE(window, nullptr);
     const HWND about = GetDlgItem(window, layout::kCommand3);
     const auto icon = [window](WPARAM type, LPARAM dpi = 0) {
@@ -372,8 +385,6 @@ void ExpectRoomForEveryText(HWND window, UINT dpi) {
 // A language that needs more room than the layout gives, and English at a
 // larger message font, at the system's DPI and after moves to others.
 TEST(FrmTitleConfig, GrowsForTextsThatNeedMoreRoom) {
-    MemoryRegistry api;
-    Cp1252Codec codec;
     std::map<unsigned, std::wstring> pseudoTable;
     for (const auto& [id, text] : StringTable("en-US")) {
         pseudoTable[id] = Pseudo(id, text);
@@ -388,9 +399,8 @@ TEST(FrmTitleConfig, GrowsForTextsThatNeedMoreRoom) {
             font.emplace(points);
             ASSERT_TRUE(font->Active());
         }
-        frmTitleConfig form(Registry{api, codec}, *texts, GetModuleHandleW(nullptr));
-        ASSERT_TRUE(form.Load().Loaded());
-        const HWND window = ThisThreadsWindow();
+        const LoadedWindow loaded(*texts);
+        const HWND window = loaded.Get();
         ASSERT_NE(window, nullptr);
         for (const UINT dpi : {GetDpiForSystem(), 144u, 240u, 120u}) {
             SCOPED_TRACE(dpi);
@@ -486,13 +496,10 @@ TEST(StringTables, HoldEveryTextAndFitTheirControls) {
 // picture not mirrored, and the lines, painted as the window's own device
 // context lays them out, from the right edge.
 TEST(FrmTitleConfig, MirrorsForALanguageWrittenFromRightToLeft) {
-    MemoryRegistry api;
-    Cp1252Codec codec;
     const std::map<unsigned, std::wstring> arabic = StringTable("ar-SA");
     const TableTexts texts(arabic);
-    frmTitleConfig form(Registry{api, codec}, texts, GetModuleHandleW(nullptr));
-    ASSERT_TRUE(form.Load().Loaded());
-    const HWND window = ThisThreadsWindow();
+    const LoadedWindow loaded(texts);
+    const HWND window = loaded.Get();
     ASSERT_NE(window, nullptr);
     EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
     EXPECT_EQ(GetWindowLongW(GetDlgItem(window, layout::kCommand3), GWL_EXSTYLE) & WS_EX_LAYOUTRTL,
