@@ -453,9 +453,12 @@ bool JournalAsEarlierRun(HKEY root, std::uint64_t created) {
 std::vector<Stored> TakeKeptTitles(HKEY root) {
     const Journaled& journaled = root == HKEY_CURRENT_USER ? kJournaled[0] : kJournaled[1];
     std::vector<Stored> titles;
+    // Only what this run kept: a copy an earlier run's start kept may hold
+    // a title someone set since.
+    const std::wstring ours = kKeptPrefix + ThisRun() + L"-";
     for (const std::wstring& run : JournalRuns()) {
         const std::optional<KeyState> kept = ReadEntry(run, journaled.entry);
-        if (run.rfind(kKeptPrefix, 0) != 0 || !kept) {
+        if (run.rfind(ours, 0) != 0 || !kept) {
             continue;
         }
         if (const auto title = kept->values.find(kValue); title != kept->values.end()) {

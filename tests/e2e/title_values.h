@@ -40,7 +40,8 @@ void PutBackEndedRuns();
 // The journal's own check: journals a root's title key as it is, as a run
 // of this process id that started at `created` would have.
 bool JournalAsEarlierRun(HKEY root, std::uint64_t created);
-// The titles PutBackEndedRuns kept of what it replaced, deleted as read.
+// The titles this run's PutBackEndedRuns kept of what it replaced, deleted
+// as read.
 std::vector<Stored> TakeKeptTitles(HKEY root);
 
 // The title as stored, or nullopt when there is none; a value that is
