@@ -421,6 +421,15 @@ bool BringToForeground(HWND window) {
 
 }  // namespace
 
+bool TakeBackForegroundFromWinesDesktop(HWND window) {
+    const HWND foreground = GetForegroundWindow();
+    if (!UnderWine() || (foreground != nullptr && foreground != GetDesktopWindow())) {
+        return false;
+    }
+    std::cerr << "Wine handed the foreground to its desktop; the window is activated again\n";
+    return BringToForeground(window);
+}
+
 testing::AssertionResult TypeKeys(HWND window, std::initializer_list<WORD> keys) {
     if (!BringToForeground(window)) {
         const HWND foreground = GetForegroundWindow();

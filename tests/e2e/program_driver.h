@@ -184,6 +184,10 @@ void PostKey(HWND window, UINT virtualKey);
 // (Shift+Tab is {VK_SHIFT, VK_TAB}). Fails when Windows keeps the
 // foreground elsewhere.
 testing::AssertionResult TypeKeys(HWND window, std::initializer_list<WORD> keys);
+// Under Wine, an X focus event that comes late can hand the foreground to
+// Wine's desktop after a window was activated; this activates the window
+// again, as the user's click would, and says whether it had to.
+bool TakeBackForegroundFromWinesDesktop(HWND window);
 
 // What a screen reader reads as a window's name, through the accessibility
 // interface.
