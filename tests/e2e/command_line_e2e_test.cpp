@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -269,6 +271,27 @@ TEST_F(CommandLineE2E, AnEndedRunsJournalIsPutBackWhateverItsProcessId) {
     }
     EXPECT_EQ(TakeKeptTitles(HKEY_CURRENT_USER),
               (std::vector<Stored>{{REG_SZ, L"Left by the crash\0"s}}));
+}
+
+// Windows keeps a DACL's auto-inherited or protected mark only when the
+// descriptor set asks for it; Wine keeps it anyway, so the put-back reads
+// back equal here either way and only the request itself can be seen.
+TEST(Journal, AsksWindowsToKeepADaclsMarks) {
+    for (const auto& [sddl, asks] : {std::pair{L"D:AI(A;CIID;KA;;;WD)", true},
+                                     {L"D:PAI(A;;KA;;;WD)", true},
+                                     {L"D:(A;;KA;;;WD)", false}}) {
+        PSECURITY_DESCRIPTOR made = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                                         &made, nullptr));
+        const UniqueLocalMemory owned(made);
+        const auto* bytes = static_cast<const BYTE*>(made);
+        std::vector<BYTE> copy =
+            WithInheritRequest({bytes, bytes + GetSecurityDescriptorLength(made)});
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        ASSERT_TRUE(GetSecurityDescriptorControl(copy.data(), &control, &revision));
+        EXPECT_EQ((control & SE_DACL_AUTO_INHERIT_REQ) != 0, asks) << Ascii(sddl);
+    }
 }
 
 // A script can trust every exit code: output that went nowhere, a title

@@ -30,8 +30,9 @@ struct RawValue {
 };
 
 constexpr auto kOwner = static_cast<SECURITY_INFORMATION>(OWNER_SECURITY_INFORMATION);
+constexpr auto kDacl = static_cast<SECURITY_INFORMATION>(DACL_SECURITY_INFORMATION);
 constexpr auto kLabel = static_cast<SECURITY_INFORMATION>(LABEL_SECURITY_INFORMATION);
-constexpr SECURITY_INFORMATION kSecurity = kOwner | DACL_SECURITY_INFORMATION | kLabel;
+constexpr SECURITY_INFORMATION kSecurity = kOwner | kDacl | kLabel;
 
 // A security descriptor as SDDL: descriptors that grant the same compare
 // equal, however their bytes are laid out.
@@ -134,6 +135,19 @@ bool SetSecurity(HKEY key, SECURITY_INFORMATION part, const std::vector<BYTE>& d
     return RegSetKeySecurity(key, part, const_cast<BYTE*>(descriptor.data())) == ERROR_SUCCESS;
 }
 
+// Sets a saved DACL so that it reads back as it was saved. Windows keeps a
+// DACL's auto-inherited and protected marks (D:AI, D:P) only when the
+// descriptor set asks for them with SE_DACL_AUTO_INHERIT_REQ, and then
+// takes the inherited entries from the key's DACL as it is, not from the
+// descriptor: so the DACL goes in as saved first, which brings the
+// inherited entries back, then once more with the request. Wine keeps the
+// marks either way.
+bool SetDacl(HKEY key, const std::vector<BYTE>& saved) {
+    const std::vector<BYTE> requested = WithInheritRequest(saved);
+    return SetSecurity(key, kDacl, saved) &&
+           (requested == saved || SetSecurity(key, kDacl, requested));
+}
+
 // Whether the title key is there, readable or not.
 bool TitleKeyExists(HKEY root) {
     HKEY opened = nullptr;
@@ -163,13 +177,18 @@ bool PutBackSecurity(HKEY root, const KeyState& saved) {
         dacl.assign(bytes, bytes + GetSecurityDescriptorLength(open));
     }
     const UniqueKey key = OpenKey(root, kKey, READ_CONTROL | WRITE_DAC);
-    if (!key || !SetSecurity(key.get(), DACL_SECURITY_INFORMATION, dacl)) {
+    if (!key) {
+        return false;
+    }
+    // What reads back as saved is not written.
+    std::vector<BYTE> now = SecurityOf(key.get());
+    if (SecurityText(now, kDacl) != SecurityText(dacl, kDacl) && !SetDacl(key.get(), dacl)) {
         return false;
     }
     if (!saved.exists) {
         return true;
     }
-    const std::vector<BYTE> now = SecurityOf(key.get());
+    now = SecurityOf(key.get());
     for (const SECURITY_INFORMATION part : {kOwner, kLabel}) {
         if (SecurityText(now, part) == SecurityText(saved.security, part)) {
             continue;
@@ -184,8 +203,12 @@ bool PutBackSecurity(HKEY root, const KeyState& saved) {
 }
 
 // The one way back for every state a test makes: the key's security, then
-// its values, then a read-back that must find the saved state.
+// its values, then a read-back that must find the saved state. A key that
+// reads back as saved is not written at all.
 bool PutBack(HKEY root, const KeyState& saved) {
+    if (Capture(root) == saved) {
+        return true;
+    }
     if (saved.exists && !TitleKeyExists(root)) {
         HKEY created = nullptr;
         if (RegCreateKeyExW(root, kKey, 0, nullptr, 0, KEY_QUERY_VALUE, nullptr, &created,
@@ -531,4 +554,16 @@ RestrictedTitleKey::~RestrictedTitleKey() {
         EXPECT_TRUE(saved && PutBackSecurity(root_, *saved))
             << "the title key's security could not be put back; the journal keeps it";
     }
+}
+
+std::vector<BYTE> WithInheritRequest(const std::vector<BYTE>& descriptor) {
+    std::vector<BYTE> copy = descriptor;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (!copy.empty() && GetSecurityDescriptorControl(copy.data(), &control, &revision) &&
+        (control & (SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED)) != 0) {
+        SetSecurityDescriptorControl(copy.data(), SE_DACL_AUTO_INHERIT_REQ,
+                                     SE_DACL_AUTO_INHERIT_REQ);
+    }
+    return copy;
 }

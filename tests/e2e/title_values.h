@@ -44,6 +44,10 @@ bool JournalAsEarlierRun(HKEY root, std::uint64_t created);
 // as read.
 std::vector<Stored> TakeKeptTitles(HKEY root);
 
+// A copy of a self-relative security descriptor that asks Windows to keep
+// its DACL's auto-inherited or protected mark, where it has one.
+std::vector<BYTE> WithInheritRequest(const std::vector<BYTE>& descriptor);
+
 // The title as stored, or nullopt when there is none; a value that is
 // there but cannot be read fails the test.
 std::optional<Stored> ReadTitle(HKEY root);

@@ -17,13 +17,14 @@ $caption = 'Reset Microsoft Internet Explorer Titlebar'
 $title = 'Workflow title'
 
 # Another installation in progress (1618: a runner's own updates, say)
-# is waited out, a few times, and said in the log.
+# is waited out, a few times, and said in the log. The exit code is all
+# the function writes to the pipeline, its result: messages go to the host.
 function Invoke-Msiexec([string] $Action, [string] $Package, [string] $Log) {
     $arguments = "$Action `"$Package`" /qn /l*v `"$(Join-Path $LogDir $Log)`""
     for ($try = 1; ; $try++) {
         $run = Start-Process msiexec.exe -ArgumentList $arguments -Wait -PassThru
         if ($run.ExitCode -ne 1618 -or $try -ge 5) { return $run.ExitCode }
-        Write-Output "msiexec $Action ${Package}: another installation is in progress (1618); try $($try + 1) of 5 in 30 s"
+        Write-Host "msiexec $Action ${Package}: another installation is in progress (1618); try $($try + 1) of 5 in 30 s"
         Start-Sleep -Seconds 30
     }
 }
