@@ -71,15 +71,18 @@ namespace {
 // (the display language, or that language's console fallback, English for
 // Arabic and Hebrew) and gives it back; Wine gives back the display
 // language as it is, and ConsoleLanguage makes Windows' choice either way.
+// A box can show any language: the usage in one speaks the display
+// language, which the thread's no longer is.
 [[nodiscard]] int RunScripted() {
+    const WinTexts display(GetUserDefaultUILanguage());
     const WinTexts texts(ConsoleLanguage(SetThreadUILanguage(0)));
     StdStreams streams;
     return GuardedExitCode(streams, texts, [&] {
         const Command command = ParseCommandLine(ArgumentsOf(GetCommandLineW()), texts);
         if (command.action == Action::kHelp &&
             HelpGoesInABox(streams.HasOutput(), InSessionZero(), WindowStationShown())) {
-            MessageBoxW(nullptr, UsageText(texts).c_str(), texts.Text(IDS_CAPTION).c_str(),
-                        MB_OK | MB_ICONINFORMATION);
+            MessageBoxW(nullptr, UsageText(display).c_str(), display.Text(IDS_CAPTION).c_str(),
+                        MB_OK | MB_ICONINFORMATION | MessageBoxReading(display));
             return exit_code::kSuccess;
         }
         return RunCommand(command, SystemRegistry(), texts, streams);

@@ -79,8 +79,12 @@ bool ReadsRightToLeft(const wchar_t* languageTag) noexcept {
            layout == 1;
 }
 
+UINT MessageBoxReading(const wchar_t* languageTag) noexcept {
+    return ReadsRightToLeft(languageTag) ? MB_RTLREADING | MB_RIGHT : 0;
+}
+
 UINT MessageBoxReading(const Texts& texts) {
-    return ReadsRightToLeft(texts.Text(IDS_LANGUAGE).c_str()) ? MB_RTLREADING | MB_RIGHT : 0;
+    return MessageBoxReading(texts.Text(IDS_LANGUAGE).c_str());
 }
 
 void ShowUnhandledError(HWND owner, const char* what) noexcept {
@@ -98,8 +102,7 @@ void ShowUnhandledError(HWND owner, const char* what) noexcept {
         text[length++] = static_cast<wchar_t>(static_cast<unsigned char>(*p));
     }
     text[length] = L'\0';
-    MessageBoxW(owner, text, caption,
-                MB_OK | MB_ICONERROR | (ReadsRightToLeft(language) ? MB_RTLREADING | MB_RIGHT : 0));
+    MessageBoxW(owner, text, caption, MB_OK | MB_ICONERROR | MessageBoxReading(language));
 }
 
 // The window goes first: its last messages still reach this object.
@@ -223,7 +226,7 @@ LRESULT frmTitleConfig::HandleMessage(HWND window, UINT message, WPARAM wParam, 
             OnSettingChange(EffectOfSettingChange(wParam, lParam));
             break;
         case WM_THEMECHANGED:
-            OnSettingChange(SettingEffect::kLayout);
+            OnMetricsChanged();
             break;
         case WM_CLOSE:
             Unload();
@@ -396,12 +399,20 @@ void frmTitleConfig::OnColoursChanged() {
     RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+// The message font or the theme changed: the layout is made anew, and
+// the frame fitted to what the texts now need.
+void frmTitleConfig::OnMetricsChanged() {
+    OnColoursChanged();
+    ApplyLayout(dpi_);
+    FitFrameToClient(Window(), dpi_, growth_);
+}
+
+// Called with run-time values only: inlined with a constant, the other
+// cases would be code the optimiser proves dead (C4702).
 void frmTitleConfig::OnSettingChange(SettingEffect effect) {
     switch (effect) {
         case SettingEffect::kLayout:
-            OnColoursChanged();
-            ApplyLayout(dpi_);
-            FitFrameToClient(Window(), dpi_, growth_);
+            OnMetricsChanged();
             break;
         case SettingEffect::kColours:
             OnColoursChanged();
@@ -475,6 +486,6 @@ void frmTitleConfig::Unload() {
 void frmTitleConfig::ShowMessage(const std::wstring& text, const std::wstring& caption, Icon icon) {
     const UINT style = static_cast<UINT>(MB_OK) |
                        static_cast<UINT>(icon == Icon::kError ? MB_ICONERROR : MB_ICONINFORMATION) |
-                       (rightToLeft_ ? static_cast<UINT>(MB_RTLREADING | MB_RIGHT) : 0u);
+                       MessageBoxReading(texts_);
     MessageBoxW(Window(), text.c_str(), caption.c_str(), style);
 }

@@ -23,7 +23,10 @@
 // own do in that language, and its boxes read from the right.
 [[nodiscard]] bool ReadsRightToLeft(const wchar_t* languageTag) noexcept;
 
-// The message box styles of texts in that language: none, or right to left.
+// The message box styles of texts in the language tagged `languageTag`:
+// none, or read from the right. Every box the program shows takes them
+// from here.
+[[nodiscard]] UINT MessageBoxReading(const wchar_t* languageTag) noexcept;
 [[nodiscard]] UINT MessageBoxReading(const Texts& texts);
 
 // Tells the user of an error that no handler caught.
@@ -80,6 +83,7 @@ private:
     [[nodiscard]] LRESULT OnControlColor(UINT message, HDC dc, HWND control);
     void OnActivate(bool active);
     void OnColoursChanged();
+    void OnMetricsChanged();
     void OnSettingChange(SettingEffect effect);
     [[nodiscard]] BOOL OnGetDpiScaledSize(UINT dpi, SIZE& size) const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);

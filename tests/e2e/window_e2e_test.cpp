@@ -553,8 +553,8 @@ TEST_F(WindowE2E, AboutShowsItsMessageAndLeavesTheWindowAsItWas) {
 // Under another display language: the window's texts and its confirmation
 // in the table the language takes, by region, the window mirrored for a
 // language written from right to left (Wine's boxes ignore MB_RIGHT and
-// MB_RTLREADING), the title stored as typed; the command line
-// in the console's language (English for Arabic). The suite runs once
+// MB_RTLREADING), the title stored as typed, help in a box in it too; the
+// command line in the console's language (English for Arabic). The suite runs once
 // more for each of de_DE, zh_SG, zh_HK and ar_SA (window_e2e_<region>):
 // Wine takes the display language from LC_ALL as a process starts.
 TEST_F(WindowE2E, SpeaksTheUsersLanguage) {
@@ -593,6 +593,16 @@ TEST_F(WindowE2E, SpeaksTheUsersLanguage) {
     CloseBox(box);
     ExpectExitWith(0);
     EXPECT_EQ(ReadTitle(HKEY_CURRENT_USER), (Stored{REG_SZ, title + L'\0'}));
+
+    // Help asked for from a shortcut comes in a box, which can show any
+    // language: the display language's.
+    RunningProgram starter(StarterPath(), L"explorer \"" + ProgramPath() + L"\" /?");
+    ASSERT_TRUE(starter.Started());
+    const auto help = WaitForMessageBoxTitled(table.at(IDS_CAPTION));
+    ASSERT_TRUE(help.has_value()) << "no box of help in the caption of " << region->table;
+    EXPECT_NE(help->text.find(table.at(IDS_USAGE_HELP)), std::wstring::npos);
+    Dismiss(*help);
+    EXPECT_EQ(starter.WaitForExit(), std::optional<DWORD>(0));
 
     Pipe err;
     const Redirect redirect{err.Write(), err.Write()};

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <iterator>
@@ -134,22 +136,23 @@ TEST(LoadIconScaledDown, TakesTheImageOfTheSizeOrALargerOne) {
     }
 }
 
-// The window this thread made: a program under test elsewhere has the
-// class too.
-HWND ThisThreadsWindow() {
-    HWND window = nullptr;
+// The window of a class this thread made: a program under test elsewhere
+// has the class too.
+HWND ThisThreadsWindow(const wchar_t* className = L"frmTitleConfig") {
+    std::pair<const wchar_t*, HWND> search{className, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND found, LPARAM into) {
+            auto& [wanted, window] = *reinterpret_cast<std::pair<const wchar_t*, HWND>*>(into);
             wchar_t name[32] = {};
             GetClassNameW(found, name, 32);
-            if (std::wstring(name) == L"frmTitleConfig") {
-                *reinterpret_cast<HWND*>(into) = found;
+            if (std::wstring(name) == wanted) {
+                window = found;
             }
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&window));
-    return window;
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 // A move to a monitor of `dpi`, as the system makes it.
@@ -394,14 +397,17 @@ TEST(FrmTitleConfig, GrowsForTextsThatNeedMoreRoom) {
     const std::pair<const Texts*, int> cases[] = {{&pseudo, 0}, {&english, 12}};
     for (const auto& [texts, points] : cases) {
         SCOPED_TRACE(points);
+        const LoadedWindow loaded(*texts);
+        const HWND window = loaded.Get();
+        ASSERT_NE(window, nullptr);
+        // The text size made larger while the window is open, as the
+        // settings tell every window.
         std::optional<ScopedMessageFont> font;
         if (points != 0) {
             font.emplace(points);
             ASSERT_TRUE(font->Active());
+            SendMessageW(window, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
         }
-        const LoadedWindow loaded(*texts);
-        const HWND window = loaded.Get();
-        ASSERT_NE(window, nullptr);
         for (const UINT dpi : {GetDpiForSystem(), 144u, 240u, 120u}) {
             SCOPED_TRACE(dpi);
             if (dpi != GetDpiForSystem()) {
@@ -492,18 +498,34 @@ TEST(StringTables, HoldEveryTextAndFitTheirControls) {
 }
 
 // In a language written from right to left the window mirrors, as
-// Windows' own do: OK to the left of Cancel on the screen, the About
+// Windows' own do: OK to the left of Cancel on the screen, each text read
+// from the right in its control, its boxes and its tooltip, the About
 // picture not mirrored, and the lines, painted as the window's own device
-// context lays them out, from the right edge.
+// context lays them out, from the right edge. (Wine draws a static's text
+// and a box's from the left whatever they ask.)
 TEST(FrmTitleConfig, MirrorsForALanguageWrittenFromRightToLeft) {
     const std::map<unsigned, std::wstring> arabic = StringTable("ar-SA");
     const TableTexts texts(arabic);
     const LoadedWindow loaded(texts);
     const HWND window = loaded.Get();
     ASSERT_NE(window, nullptr);
-    EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
-    EXPECT_EQ(GetWindowLongW(GetDlgItem(window, layout::kCommand3), GWL_EXSTYLE) & WS_EX_LAYOUTRTL,
-              0);
+    constexpr LONG kRightToLeft = WS_EX_LAYOUTRTL | WS_EX_RTLREADING;
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & kRightToLeft, kRightToLeft);
+    for (const layout::Control& control : layout::kControls) {
+        const LONG style = GetWindowLongW(GetDlgItem(window, control.id), GWL_EXSTYLE);
+        EXPECT_EQ(style & kRightToLeft,
+                  control.kind == layout::Kind::kPictureButton ? 0 : kRightToLeft)
+            << control.id;
+    }
+    EXPECT_EQ(MessageBoxReading(texts), UINT{MB_RTLREADING | MB_RIGHT});
+    EXPECT_EQ(MessageBoxReading(L"en-US"), 0u);
+    const HWND about = GetDlgItem(window, layout::kCommand3);
+    SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(about), HTCLIENT);
+    const HWND tooltip = ThisThreadsWindow(TOOLTIPS_CLASSW);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    EXPECT_TRUE(SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_NE(tool.uFlags & TTF_RTLREADING, 0u);
     RECT ok{};
     RECT cancel{};
     GetWindowRect(GetDlgItem(window, layout::kCommand1), &ok);
