@@ -6,9 +6,6 @@
 # the top of the checkout, with SOURCE_DATE_EPOCH set; every function stops
 # the script on failure.
 
-# What the zip and the MSI hold, beside each other.
-packed_files="ietitlebar.exe LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt"
-
 # Builds the program in Release in the folder $1 and sets version, and the
 # product and upgrade codes of both installers (product_code, upgrade_code,
 # machine_product_code, machine_upgrade_code).
@@ -28,22 +25,51 @@ release_files() {
         "$1/generated/THIRD-PARTY-NOTICES.txt" "$2/"
 }
 
-# The zip $1 of the files in the folder $2: fixed order, modes and dates, no
-# owner or extra time fields, and its DOS times in UTC.
+# The zip $1 of the files in the folder $2 (the program's, or the
+# administrator's kit's, in folders too): fixed order, modes and dates, no
+# folder entries, owner or extra time fields, and its DOS times in UTC.
 release_zip() {
     zip_file=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
     (
         cd "$2" || exit
+        files=$(find . -type f | sed 's|^\./||' | LC_ALL=C sort)
         # shellcheck disable=SC2086 # a list of names without blanks
-        chmod 644 $packed_files
-        chmod 755 ietitlebar.exe
+        chmod 644 $files
+        [ ! -f ietitlebar.exe ] || chmod 755 ietitlebar.exe
         # shellcheck disable=SC2086
-        touch -d "@$SOURCE_DATE_EPOCH" $packed_files
+        touch -d "@$SOURCE_DATE_EPOCH" $files
         rm -f "$zip_file"
         # shellcheck disable=SC2086
-        TZ=UTC zip -X -D -q "$zip_file" $packed_files
+        TZ=UTC zip -X -D -q "$zip_file" $files
     )
 }
+
+# The administrator's kit, staged in the folder $1: the template and its
+# language files in the layout of PolicyDefinitions, the example .reg file,
+# each script the guide quotes, and the guide. The scripts go in as
+# Windows keeps them, with CR LF line ends, and hold ASCII alone: a signed
+# script's hash is of its bytes, and Windows PowerShell reads a script
+# without a byte-order mark in the system's code page.
+release_kit_files() {
+    mkdir -p "$1/PolicyDefinitions"
+    cp deploy/ietitlebar.admx "$1/PolicyDefinitions/"
+    for adml in deploy/*/ietitlebar.adml; do
+        language=$(basename "$(dirname "$adml")")
+        mkdir -p "$1/PolicyDefinitions/$language"
+        cp "$adml" "$1/PolicyDefinitions/$language/"
+    done
+    cp deploy/window-title.reg docs/deployment.md "$1/"
+    for script in deploy/*.ps1 deploy/*.bat; do
+        if LC_ALL=C grep -q '[^[:print:][:blank:]]' "$script"; then
+            echo "release.sh: $script holds a character outside ASCII" >&2
+            return 1
+        fi
+        sed 's/$/\r/' "$script" >"$1/$(basename "$script")"
+    done
+}
+
+# The name of the administrator's kit.
+kit_zip() { echo "ietitlebar-$version-admin.zip"; }
 
 # The names of the release's two installers.
 user_msi() { echo "ietitlebar-$version-x64.msi"; }
@@ -72,17 +98,17 @@ release_msi() {
     )
 }
 
-# The bill of materials in the folder $1 for its zip and MSIs, of the
+# The bill of materials in the folder $1 for its zips and MSIs, of the
 # program $3 as released, linked in the build folder $2.
 release_spdx() {
     packaging/spdx.sh "$1/ietitlebar-$version.spdx.json" "$version" "$3" "$2/ietitlebar.map" \
-        "$1/ietitlebar-$version-win64.zip" "$1/$(user_msi)" "$1/$(machine_msi)"
+        "$1/ietitlebar-$version-win64.zip" "$1/$(user_msi)" "$1/$(machine_msi)" "$1/$(kit_zip)"
 }
 
-# SHA256SUMS in the folder $1 for its zip, MSIs and bill of materials.
+# SHA256SUMS in the folder $1 for its zips, MSIs and bill of materials.
 release_sums() {
     (cd "$1" && sha256sum "ietitlebar-$version-win64.zip" "$(user_msi)" "$(machine_msi)" \
-        "ietitlebar-$version.spdx.json" >SHA256SUMS)
+        "$(kit_zip)" "ietitlebar-$version.spdx.json" >SHA256SUMS)
 }
 
 # The winget manifests in $1/winget for the MSIs in $1, downloaded from the

@@ -1,13 +1,13 @@
 #!/bin/sh
 # Writes a release's bill of materials: an SPDX 2.3 document in JSON that
-# names the program, the release's zip and installers with their SHA-256,
+# names the program, the release's zips and installers with their SHA-256,
 # and every component the program links statically, each with its version,
 # supplier and licence and a STATIC_LINK relationship from the program.
 #
 #   spdx.sh OUT VERSION PROGRAM LINKMAP FILE...
 #
 # PROGRAM is the program as released (signed, when the release is), LINKMAP
-# the GNU linker's map of its link, FILE the zip and the MSIs. The time is
+# the GNU linker's map of its link, FILE the zips and the MSIs. The time is
 # SOURCE_DATE_EPOCH and the namespace is made from the version and the
 # hashes, so the same release gives the same document. jq writes every
 # value, escaped. A file that cannot be read or hashed, or a link map that
@@ -138,7 +138,9 @@ jq -n --arg version "$version" --arg namespace "$(echo "$namespace" | cut -c 1-3
         relationships: (
           [$packages[] | select(.primaryPackagePurpose == "ARCHIVE" or .primaryPackagePurpose == "INSTALL")
            | { spdxElementId: "SPDXRef-DOCUMENT", relationshipType: "DESCRIBES", relatedSpdxElement: .SPDXID },
-             { spdxElementId: .SPDXID, relationshipType: "CONTAINS", relatedSpdxElement: $program }]
+             # The administrator kit holds templates and scripts, not the program.
+             (select(.packageFileName | endswith("-admin.zip") | not)
+              | { spdxElementId: .SPDXID, relationshipType: "CONTAINS", relatedSpdxElement: $program })]
           + [$packages[] | select(.primaryPackagePurpose == "LIBRARY")
              | { spdxElementId: $program, relationshipType: "STATIC_LINK", relatedSpdxElement: .SPDXID }])
       }' >"$partial"

@@ -11,7 +11,10 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 release="cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wixl msitools
-osslsigncode openssl zip unzip libengine-pkcs11-openssl faketime jq git"
+openssl zip unzip libengine-pkcs11-openssl faketime jq git"
+# osslsigncode signs PowerShell scripts from 2.8 on; Debian 12's own is 2.5.
+# This one, from bookworm-backports, and no other.
+osslsigncode_version=2.9-1~bpo12+1
 tests="g++ libgtest-dev googletest wine wine64 xvfb xauth xdotool x11-utils imagemagick clang
 libclang-rt-14-dev libxml2-utils softhsm2 lld llvm yq shellcheck icoutils fonts-wqy-microhei
 fonts-dejavu-core"
@@ -33,9 +36,18 @@ for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
         missing="$missing $package"
 done
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$(dpkg-query -W -f='${Version}' osslsigncode 2>/dev/null)" != "$osslsigncode_version" ]; then
+    missing="$missing osslsigncode=$osslsigncode_version"
+    if ! grep -qrs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d; then
+        printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' \
+            'Suites: bookworm-backports' 'Components: main' \
+            'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+            $sudo tee /etc/apt/sources.list.d/bookworm-backports.sources >/dev/null
+    fi
+fi
 if [ -n "$missing" ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
     echo "installing:$missing"
     $sudo apt-get update -qq
     # shellcheck disable=SC2086

@@ -1,12 +1,13 @@
 #!/bin/sh
 # Makes a release in dist/ (or where TITLEBAR_DIST_DIR says): the zip, the
-# per-user and the per-machine MSI, the bill of materials (SPDX), SHA256SUMS
-# and the winget manifests, from the build for size of the windows-release
+# per-user and the per-machine MSI, the administrator's kit, the bill of
+# materials (SPDX), SHA256SUMS and the winget manifests, from the build for size of the windows-release
 # preset. The same commit gives the same bytes anywhere: every
 # time stamp is SOURCE_DATE_EPOCH, or the commit's time when that is not set.
 #
 #   TITLEBAR_SIGN_CERT, TITLEBAR_SIGN_KEY  PEM certificate and key: the program
-#       is signed before it is packed, the MSI after it is built. The key may
+#       and the kit's PowerShell scripts are signed before they are packed,
+#       the MSI after it is built. The key may
 #       be a PKCS#11 URI, with TITLEBAR_PKCS11_MODULE naming the token's module.
 #   TITLEBAR_TIMESTAMP_URL  an RFC 3161 timestamp server for the signatures.
 #   TITLEBAR_RELEASE_URL    the folder the release's files will be downloaded
@@ -32,6 +33,7 @@ if [ -e "$dist" ] || [ -L "$dist" ]; then
     [ -d "$dist" ] && [ ! -L "$dist" ] || fail "'$dist' is not a folder: no release made"
     others=$(cd "$dist" && find . -mindepth 1 ! -path './ietitlebar-*-win64.zip' \
         ! -path './ietitlebar-*-x64.msi' ! -path './ietitlebar-*-x64-machine.msi' \
+        ! -path './ietitlebar-*-admin.zip' \
         ! -path './ietitlebar-*.spdx.json' ! -path ./SHA256SUMS ! -path ./winget \
         ! -path './winget/Tavrelin.ietitlebar*.yaml' | head -n 5)
     [ -z "$others" ] || fail "'$dist' holds more than an earlier release, and making one" \
@@ -91,8 +93,13 @@ release_msi "$stage/$(machine_msi)" "$stage/files" machine
 for msi in "$(user_msi)" "$(machine_msi)"; do
     [ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$stage/$msi"
 done
+release_kit_files "$stage/kit"
+for script in "$stage/kit"/*.ps1; do
+    [ -z "$cert" ] || packaging/sign.sh sign "$cert" "$key" "$script"
+done
+release_zip "$stage/$(kit_zip)" "$stage/kit"
 release_spdx "$stage" "$build" "$stage/files/ietitlebar.exe"
-rm -rf "$stage/files"
+rm -rf "$stage/files" "$stage/kit"
 release_sums "$stage"
 
 if [ -n "${TITLEBAR_RELEASE_URL:-}" ]; then
@@ -114,4 +121,5 @@ fi
 rm -rf "$previous"
 trap - EXIT
 echo "Release $version in $dist, time stamp $SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH")):"
-(cd "$dist" && ls -l "$name-win64.zip" "$(user_msi)" "$(machine_msi)" "$name.spdx.json" && cat SHA256SUMS)
+(cd "$dist" && ls -l "$name-win64.zip" "$(user_msi)" "$(machine_msi)" "$(kit_zip)" "$name.spdx.json" &&
+    cat SHA256SUMS)

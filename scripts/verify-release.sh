@@ -12,9 +12,9 @@
 #
 # The rebuild takes its time stamp as scripts/package.sh does: from
 # SOURCE_DATE_EPOCH, or the commit's time when that is not set. A signed
-# program is compared with its signature taken out; the zip and the MSI are
-# then made again around the release's own signed program, and the MSI is
-# compared with its signature taken out.
+# program or script is compared with its signature taken out; the zips and
+# the MSI are then made again around the release's own signed files, and
+# the MSI is compared with its signature taken out.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -36,7 +36,8 @@ released=$(basename "$1" | sed 's/^ietitlebar-\(.*\)-x64\.msi$/\1/')
 [ "$released" = "$checkout" ] ||
     cannot "'$dist' is release $released, but this checkout is $checkout: check out v$released first"
 name="ietitlebar-$released"
-for file in "$name-win64.zip" "$name-x64.msi" "$name-x64-machine.msi" "$name.spdx.json" SHA256SUMS; do
+for file in "$name-win64.zip" "$name-x64.msi" "$name-x64-machine.msi" "$name-admin.zip" \
+    "$name.spdx.json" SHA256SUMS; do
     [ -f "$dist/$file" ] && [ -r "$dist/$file" ] || cannot "'$dist' has no readable $file"
 done
 
@@ -105,10 +106,28 @@ for scope in user machine; do
     report "$msi" "$work/released/unsigned-$msi" "$work/$msi"
 done
 
+# The administrator's kit: each script compared with its signature taken
+# out, and the zip made again around the release's own scripts where they
+# are the ones built here.
+release_kit_files "$work/kit"
+mkdir "$work/released-kit" "$work/unsigned-kit"
+unzip -q "$dist/$(kit_zip)" -d "$work/released-kit" || cannot "cannot read $(kit_zip)"
+for script in "$work/kit"/*.ps1; do
+    script=$(basename "$script")
+    [ -f "$work/released-kit/$script" ] || cannot "$(kit_zip) has no $script"
+    unsign "$work/released-kit/$script" "$work/unsigned-kit/$script"
+    report "$script (in the kit)" "$work/unsigned-kit/$script" "$work/kit/$script"
+    ! cmp -s "$work/unsigned-kit/$script" "$work/kit/$script" ||
+        cp "$work/released-kit/$script" "$work/kit/$script"
+done
+release_zip "$work/$(kit_zip)" "$work/kit"
+report "$(kit_zip)" "$dist/$(kit_zip)" "$work/$(kit_zip)"
+
 # The bill of materials, the sums and the manifests are the release's own
 # files'.
 mkdir "$work/listed"
-cp "$dist/$name-win64.zip" "$dist/$(user_msi)" "$dist/$(machine_msi)" "$work/listed/"
+cp "$dist/$name-win64.zip" "$dist/$(user_msi)" "$dist/$(machine_msi)" "$dist/$(kit_zip)" \
+    "$work/listed/"
 release_spdx "$work/listed" "$work/build" "$work/packed/ietitlebar.exe"
 report "$name.spdx.json" "$dist/$name.spdx.json" "$work/listed/$name.spdx.json"
 cp "$dist/$name.spdx.json" "$work/listed/"

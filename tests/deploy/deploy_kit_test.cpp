@@ -99,12 +99,12 @@ TEST(ExampleRegFile, IsUtf16AndSetsThePerUserTitle) {
 
 // What an agent runs from the guides: paths in the 64-bit Program Files
 // whatever the bitness of the host that runs them, no Sysnative (only
-// 32-bit processes have it), winget removals of this package alone
-// ("ietitlebar" is a part of "ietitlebar (all users)") and never by scope
-// (on an administrator's account the per-user copy is recorded for the
-// machine), winget that never stops at a question, and no AppLocker path
-// rule for the NETLOGON share, from which Group Policy runs no logon
-// script.
+// 32-bit processes have it), winget that never finds this package's copies
+// by name (both MSIs' product codes belong to one winget package) or
+// removes by scope (on an administrator's account the per-user copy is
+// recorded for the machine), winget that never stops at a question, and no
+// AppLocker path rule for the folder behind the NETLOGON share, which
+// matches no script run through the share.
 TEST(Guides, AgentCommandsReachThe64BitFolderAndRemoveByExactName) {
     // Each pattern runs over one line.
     const std::regex wingetCommand(R"(^\s*winget (install|uninstall|upgrade|list)\b)");
@@ -126,8 +126,8 @@ TEST(Guides, AgentCommandsReachThe64BitFolderAndRemoveByExactName) {
                          (line.find("--accept-source-agreements") == std::string::npos ||
                           line.find("--disable-interactivity") == std::string::npos))
                 << name << ": " << line;
-            EXPECT_FALSE(line.find("winget uninstall --name") != std::string::npos &&
-                         line.find("--exact") == std::string::npos)
+            EXPECT_FALSE(std::regex_search(line, wingetCommand) &&
+                         line.find("--name") != std::string::npos)
                 << name << ": " << line;
             EXPECT_FALSE(line.find("winget uninstall") != std::string::npos &&
                          line.find("--scope") != std::string::npos)
@@ -138,6 +138,41 @@ TEST(Guides, AgentCommandsReachThe64BitFolderAndRemoveByExactName) {
             EXPECT_EQ(lower.find("\\scripts\\*"), std::string::npos) << name << ": " << line;
         }
     }
+}
+
+// Each script the guide quotes is the kit's file, whole, and it quotes
+// every script of the kit: a fenced block whose first line names one
+// ("# set-title.ps1:", "@rem reset-title.bat:").
+TEST(Guides, QuoteEachScriptOfTheKitWhole) {
+    std::set<std::string> quoted;
+    std::istringstream guide(ReadFile("docs/deployment.md", SOURCE_DIR));
+    std::string block;
+    std::size_t indent = std::string::npos;  // of the fence that is open
+    for (std::string line; std::getline(guide, line);) {
+        const std::size_t fence = line.find("```");
+        if (fence == std::string::npos || line.find_first_not_of(' ') != fence) {
+            block += indent == std::string::npos ? "" : line.substr(std::min(indent, line.size())) + "\n";
+            continue;
+        }
+        const bool opens = indent == std::string::npos;
+        indent = opens ? fence : std::string::npos;
+        if (!opens && (block.rfind("# ", 0) == 0 || block.rfind("@rem ", 0) == 0)) {
+            const std::size_t named = block.find(' ') + 1;
+            const std::string name = block.substr(named, block.find(':') - named);
+            if (std::filesystem::exists(std::string(DEPLOY_DIR) + "/" + name)) {
+                EXPECT_EQ(block, ReadFile(name)) << name;
+                quoted.insert(name);
+            }
+        }
+        block.clear();
+    }
+    std::set<std::string> scripts;
+    for (const auto& file : std::filesystem::directory_iterator(DEPLOY_DIR)) {
+        if (file.path().extension() == ".ps1" || file.path().extension() == ".bat") {
+            scripts.insert(file.path().filename().string());
+        }
+    }
+    EXPECT_EQ(quoted, scripts);
 }
 
 }  // namespace

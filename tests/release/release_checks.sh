@@ -8,7 +8,7 @@
 #                                         has a package code of its content
 #   release_checks.sh signatures DIST CERTS
 #   release_checks.sh zip DIST            its files and sums, the program's PE
-#                                         flags and icons
+#                                         flags and icons, the kit's files
 #   release_checks.sh winget DIST
 #   release_checks.sh verify DIST         verify-release.sh on it, a tampered
 #                                         copy and an incomplete one
@@ -39,6 +39,7 @@ fail() {
 msi() { ls "$dist"/ietitlebar-*-x64.msi; }
 machine_msi() { ls "$dist"/ietitlebar-*-x64-machine.msi; }
 zip() { ls "$dist"/ietitlebar-*-win64.zip; }
+kit() { ls "$dist"/ietitlebar-*-admin.zip; }
 version() { basename "$(msi)" | sed 's/^ietitlebar-\(.*\)-x64\.msi$/\1/'; }
 # An MSI of the release's files for the scope $2, from the package
 # definition $3, with the read-me $4 (the release's own when not given).
@@ -134,12 +135,15 @@ signatures)
     certs=$3
     unzip -q "$(zip)" ietitlebar.exe -d "$work"
     cp "$(msi)" "$work/package.msi"
-    for file in "$work/ietitlebar.exe" "$work/package.msi"; do
+    unzip -q "$(kit)" '*.ps1' -d "$work"
+    for file in "$work/ietitlebar.exe" "$work/package.msi" "$work"/*.ps1; do
         osslsigncode verify -CAfile "$certs/ca.pem" -in "$file" >"$work/verify.log" 2>&1 ||
             { cat "$work/verify.log"; fail "$(basename "$file") does not verify"; }
-        # One flipped byte well inside the signed content.
+        # One flipped byte well inside the signed content: a script's
+        # first line, before its signature block.
         cp "$file" "$file.flipped"
         offset=$(($(stat -c %s "$file") / 3))
+        case $file in *.ps1) offset=4 ;; esac
         byte=$(od -An -tu1 -j "$offset" -N 1 "$file" | tr -d ' ')
         # shellcheck disable=SC2059 # the format is one byte's octal escape
         printf "$(printf '\\%03o' $(((byte + 1) % 256)))" |
@@ -214,6 +218,16 @@ zip)
     grep -q '^winpthreads, by ' "$work/notices" &&
         grep -q 'Permission is hereby granted, free of charge' "$work/notices" ||
         fail "the zip's notices lack winpthreads' licence"
+    # The administrator's kit: the template as PolicyDefinitions lays it
+    # out, the .reg file, every script of deploy/, and the guide.
+    [ "$(unzip -Z1 "$(kit)" | LC_ALL=C sort)" = "$(cd "$top/deploy" && {
+        echo PolicyDefinitions/ietitlebar.admx deployment.md window-title.reg ./*.ps1 ./*.bat
+        for adml in */ietitlebar.adml; do echo "PolicyDefinitions/$adml"; done
+    } | tr ' ' '\n' | sed 's|^\./||' | LC_ALL=C sort)" ] || fail "the kit holds: $(unzip -Z1 "$(kit)")"
+    # The sums name every file of the release but themselves and the
+    # manifests, and each is right.
+    [ "$(cd "$dist" && find . -maxdepth 1 -type f ! -name SHA256SUMS | sed 's|^\./||' | sort)" = \
+        "$(sed 's/^[0-9a-f]*  //' "$dist/SHA256SUMS" | sort)" ] || fail "SHA256SUMS lists: $(cat "$dist/SHA256SUMS")"
     (cd "$dist" && sha256sum -c SHA256SUMS)
     ;;
 spdx)
@@ -232,7 +246,7 @@ spdx)
             (.spdxElementId | IN($ids[], "SPDXRef-DOCUMENT")) and (.relatedSpdxElement | IN($ids[]))))
         and any(.relationships[]; .relationshipType == "DESCRIBES")' "$spdx" >/dev/null ||
         fail "$(basename "$spdx") lacks a field SPDX 2.3 requires"
-    for file in "$(zip)" "$(msi)"; do
+    for file in "$(zip)" "$(msi)" "$(kit)"; do
         [ "$(jq -r --arg name "$(basename "$file")" \
             '.packages[] | select(.packageFileName == $name) | .checksums[] |
             select(.algorithm == "SHA256") | .checksumValue' "$spdx")" = \
@@ -362,14 +376,14 @@ verify)
     before=$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)
     "$top/scripts/verify-release.sh" "$dist" >"$work/verify.log" ||
         { cat "$work/verify.log"; fail "the release does not verify"; }
-    [ "$(grep -c '^same ' "$work/verify.log")" -eq 9 ] || { cat "$work/verify.log"; fail "not 9 files"; }
+    [ "$(grep -c '^same ' "$work/verify.log")" -eq 13 ] || { cat "$work/verify.log"; fail "not 13 files"; }
     [ "$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)" = "$before" ] ||
         fail "verify-release.sh changed the release"
 
     cp -R "$dist" "$work/tampered"
     # One changed byte of the read-me inside the zip.
-    (cd "$work" && unzip -q tampered/*.zip README.txt && printf ' ' >>README.txt &&
-        TZ=UTC command zip -X -q tampered/*.zip README.txt)
+    (cd "$work" && unzip -q tampered/*-win64.zip README.txt && printf ' ' >>README.txt &&
+        TZ=UTC command zip -X -q tampered/*-win64.zip README.txt)
     set +e
     "$top/scripts/verify-release.sh" "$work/tampered" >"$work/tampered.log" 2>&1
     status=$?
@@ -393,7 +407,7 @@ verify)
     status=$?
     set -e
     [ "$status" -eq 3 ] || { cat "$work/broken.log"; fail "a failed rebuild gave $status"; }
-    echo "verifies: 9 files the same; a tampered zip DIFFERENT (1); a missing file (2); a failed rebuild (3)"
+    echo "verifies: 13 files the same; a tampered zip DIFFERENT (1); a missing file (2); a failed rebuild (3)"
     ;;
 reproducible)
     # Two copies of the source tree, without git as a source archive is, of
@@ -425,7 +439,7 @@ reproducible)
     sums() { (cd "$1" && find . -type f -exec sha256sum {} + | sort); }
     before=$(sums "$one/dist")
     # shellcheck disable=SC2016 # release.sh's own words
-    sed -i 's|"$1/$(machine_msi)"$|"$1/missing.msi"|' "$one/packaging/release.sh"
+    sed -i 's|"$1/$(kit_zip)"$|"$1/missing.zip"|' "$one/packaging/release.sh"
     ! (cd "$one" && scripts/package.sh) >"$work/late.log" 2>&1 || fail "a failed release exited 0"
     [ "$(sums "$one/dist")" = "$before" ] || fail "a failed release changed the earlier one"
     [ -z "$(find "$one" -maxdepth 1 -name '.dist.*')" ] || fail "a failed release left its stage"

@@ -1,12 +1,14 @@
 # The release's MSIs under Windows' own Windows Installer, on a throwaway
-# machine of the hosting's CI: each installed, run (/set, /get), upgraded,
-# refused as a downgrade and removed, with a verbose log of every msiexec
-# run in LogDir. Stops at the first broken promise.
+# machine of the hosting's CI: each installed, run (/set, /get, and the
+# per-machine program by the administrator's kit's set-title.ps1),
+# upgraded, refused as a downgrade and removed, with a verbose log of every
+# msiexec run in LogDir. Stops at the first broken promise.
 #
-#   install-release.ps1 -Dist DIR -Upgrade DIR -LogDir DIR
+#   install-release.ps1 -Dist DIR -Upgrade DIR -Kit DIR -LogDir DIR
 param(
     [Parameter(Mandatory)] [string] $Dist,
     [Parameter(Mandatory)] [string] $Upgrade,
+    [Parameter(Mandatory)] [string] $Kit,
     [Parameter(Mandatory)] [string] $LogDir
 )
 $ErrorActionPreference = 'Stop'
@@ -101,6 +103,16 @@ try {
         # Capturing the output makes PowerShell wait for the window program.
         $got = (& $program /get | Out-String).TrimEnd("`r", "`n")
         Assert ($LASTEXITCODE -eq 0 -and $got -eq $title) "$name /get prints the title (got '$got')"
+        if ($scope.AssignmentType -eq '1') {
+            # The kit's script finds the per-machine program, and a title
+            # with quotes and a last backslash reaches it whole.
+            $quoted = 'Workflow "quoted" title\'
+            & (Join-Path $Kit 'set-title.ps1') -Title $quoted
+            Assert ($LASTEXITCODE -eq 0) "set-title.ps1 exits 0 (got $LASTEXITCODE)"
+            $got = (& $program /get | Out-String).TrimEnd("`r", "`n")
+            Assert ($got -eq $quoted) "set-title.ps1 stores the title as given (got '$got')"
+            Start-Process $program -ArgumentList "/set `"$title`"" -Wait
+        }
 
         $code = Invoke-Msiexec '/i' $newer.FullName "$($scope.Suffix)upgrade.log"
         Assert ($code -eq 0) "$name upgrade exits 0 (got $code)"
