@@ -17,7 +17,7 @@ openssl zip unzip libengine-pkcs11-openssl faketime jq git"
 osslsigncode_version=2.9-1~bpo12+1
 tests="g++ libgtest-dev googletest wine wine64 xvfb xauth xdotool x11-utils imagemagick clang
 libclang-rt-14-dev libxml2-utils softhsm2 lld llvm yq shellcheck icoutils fonts-wqy-microhei
-fonts-dejavu-core"
+fonts-dejavu-core fonts-tlwg-loma-ttf"
 case ${1:-all} in
 release) packages=$release ;;
 all)

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Makes every picture in docs/ from the built program: the window at 96,
-# 144 and 240 DPI, in German, Japanese and Arabic, and the icon sheet.
+# 144 and 240 DPI, in German, Japanese, Arabic, Thai and Ukrainian, and
+# the icon sheet.
 # With --check, makes them in a scratch folder instead and compares each
 # with the committed one, pixel for pixel: it prints "same" or "DIFFERENT"
 # for each and exits 1 when any differs. Run after the windows build;
@@ -15,7 +16,7 @@ if [ "${1:-}" = --check ]; then
     trap 'rm -rf "$TITLEBAR_PICTURES"' EXIT
 fi
 export TITLEBAR_PICTURES
-for shot in 96 144 240 "96 de_DE" "96 ja_JP" "96 ar_SA"; do
+for shot in 96 144 240 "96 de_DE" "96 ja_JP" "96 ar_SA" "96 th_TH" "96 uk_UA"; do
     # shellcheck disable=SC2086 # the DPI and the language, a word each
     scripts/screenshot.sh $shot >/dev/null
 done

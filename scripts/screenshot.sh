@@ -5,7 +5,8 @@
 # program as a user sees it at that scaling, under Xvfb, with Wine's
 # virtual desktop drawing the frame. Run after the windows build; Japanese
 # and Chinese need a font with their glyphs (fonts-wqy-microhei), Arabic
-# and Hebrew one with theirs (fonts-dejavu-core). TITLEBAR_PICTURES names
+# and Hebrew one with theirs (fonts-dejavu-core), Thai one with its own
+# (fonts-tlwg-loma-ttf). TITLEBAR_PICTURES names
 # another folder to write to; TITLEBAR_PROGRAM another build's program.
 #
 #   scripts/screenshot.sh [DPI [LANGUAGE]]

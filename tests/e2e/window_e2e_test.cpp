@@ -554,8 +554,9 @@ TEST_F(WindowE2E, AboutShowsItsMessageAndLeavesTheWindowAsItWas) {
 // in the table the language takes, by region, the window mirrored for a
 // language written from right to left (Wine's boxes ignore MB_RIGHT and
 // MB_RTLREADING), the title stored as typed, help in a box in it too; the
-// command line in the console's language (English for Arabic). The suite runs once
-// more for each of de_DE, zh_SG, zh_HK and ar_SA (window_e2e_<region>):
+// command line in the console's language (English for Arabic). The suite
+// runs once more for each of de_DE, zh_SG, zh_HK, ar_SA, pt_PT, nn_NO
+// (Nynorsk, which takes Bokmål) and th_TH (window_e2e_<region>):
 // Wine takes the display language from LC_ALL as a process starts.
 TEST_F(WindowE2E, SpeaksTheUsersLanguage) {
     struct Region {
@@ -568,6 +569,9 @@ TEST_F(WindowE2E, SpeaksTheUsersLanguage) {
         {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SINGAPORE), "zh-CN", "zh-CN"},
         {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_HONGKONG), "zh-TW", "zh-TW"},
         {MAKELANGID(LANG_ARABIC, SUBLANG_ARABIC_SAUDI_ARABIA), "ar-SA", "en-US"},
+        {MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE), "pt-PT", "pt-PT"},
+        {MAKELANGID(LANG_NORWEGIAN, SUBLANG_NORWEGIAN_NYNORSK), "nb-NO", "nb-NO"},
+        {MAKELANGID(LANG_THAI, SUBLANG_THAI_THAILAND), "th-TH", "th-TH"},
     };
     const LANGID ui = GetUserDefaultUILanguage();
     const auto region = std::find_if(std::begin(regions), std::end(regions),
@@ -641,6 +645,29 @@ TEST(ProgramResources, HoldEveryLanguagesStringTable) {
         MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL),
         MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_HONGKONG),
         MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_MACAU),
+        MAKELANGID(LANG_BULGARIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_CZECH, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_DANISH, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_ESTONIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_FINNISH, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_GREEK, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_HUNGARIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_LATVIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_LITHUANIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_NORWEGIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE),
+        MAKELANGID(LANG_ROMANIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_SLOVAK, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_SLOVENIAN, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_SWEDISH, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_THAI, SUBLANG_NEUTRAL),
+        MAKELANGID(LANG_UKRAINIAN, SUBLANG_NEUTRAL),
+        // Croatian, Serbian and Bosnian by region: no neutral tag.
+        MAKELANGID(LANG_CROATIAN, SUBLANG_CROATIAN_CROATIA),
+        MAKELANGID(LANG_BOSNIAN, SUBLANG_BOSNIAN_BOSNIA_HERZEGOVINA_LATIN),
+        MAKELANGID(LANG_SERBIAN, SUBLANG_SERBIAN_SERBIA_LATIN),
+        MAKELANGID(LANG_SERBIAN, SUBLANG_SERBIAN_SERBIA_CYRILLIC),
+        MAKELANGID(LANG_SERBIAN, SUBLANG_SERBIAN_BOSNIA_HERZEGOVINA_CYRILLIC),
     };
     const auto blocks = StringTableLanguages(ProgramPath());
     ASSERT_FALSE(blocks.empty());

@@ -419,7 +419,8 @@ TEST(FrmTitleConfig, GrowsForTextsThatNeedMoreRoom) {
 }
 
 // The columns a console gives a line: a tab reaches the next multiple of
-// 8, and an East Asian wide or fullwidth character takes two.
+// 8, an East Asian wide or fullwidth character takes two, and a Thai vowel
+// or tone mark above or below its consonant none.
 int ConsoleColumns(std::wstring_view line) {
     const std::pair<wchar_t, wchar_t> wide[] = {
         {0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3041, 0x33FF}, {0x3400, 0x4DBF},
@@ -430,7 +431,9 @@ int ConsoleColumns(std::wstring_view line) {
         const bool isWide = std::any_of(std::begin(wide), std::end(wide), [c](const auto& range) {
             return c >= range.first && c <= range.second;
         });
-        columns = c == L'\t' ? (columns / 8 + 1) * 8 : columns + (isWide ? 2 : 1);
+        const bool isMark =
+            c == 0x0E31 || (c >= 0x0E34 && c <= 0x0E3A) || (c >= 0x0E47 && c <= 0x0E4E);
+        columns = c == L'\t' ? (columns / 8 + 1) * 8 : columns + (isWide ? 2 : isMark ? 0 : 1);
     }
     return columns;
 }
@@ -445,8 +448,10 @@ TEST(StringTables, HoldEveryTextAndFitTheirControls) {
     ASSERT_FALSE(english.empty());
     std::map<std::string, std::map<unsigned, std::wstring>> languages;
     for (const char* language :
-         {"en-US", "de-DE", "es-ES", "fr-FR", "ja-JP", "zh-CN", "it-IT", "pt-BR", "ko-KR", "ru-RU",
-          "pl-PL", "nl-NL", "tr-TR", "zh-TW", "ar-SA", "he-IL"}) {
+         {"en-US", "de-DE", "es-ES",      "fr-FR", "ja-JP", "zh-CN", "it-IT", "pt-BR", "ko-KR",
+          "ru-RU", "pl-PL", "nl-NL",      "tr-TR", "zh-TW", "ar-SA", "he-IL", "bg-BG", "hr-HR",
+          "cs-CZ", "da-DK", "et-EE",      "fi-FI", "el-GR", "hu-HU", "lv-LV", "lt-LT", "nb-NO",
+          "pt-PT", "ro-RO", "sr-Latn-RS", "sk-SK", "sl-SI", "sv-SE", "th-TH", "uk-UA"}) {
         languages[language] = StringTable(language);
     }
     for (const auto& [id, text] : english) {
