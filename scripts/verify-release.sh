@@ -5,10 +5,12 @@
 #
 #   scripts/verify-release.sh DIST_DIR
 #
-# Prints a line for each file, "same" or "DIFFERENT". Exits 0 when all are
-# the same, 1 when any differs, 2 when the release cannot be checked (a
-# missing or unreadable file, or a checkout of another version), and 3 when
-# the rebuild itself fails. DIST_DIR is only read.
+# Prints a line for each file, "same" or "DIFFERENT", and one for the
+# signatures: each valid (against the machine's certificate authorities, or
+# TITLEBAR_VERIFY_CA's), all by one signer. Exits 0 when all are the same,
+# 1 when any differs, 2 when the release cannot be checked (a missing or
+# unreadable file, or a checkout of another version), and 3 when the
+# rebuild itself fails. DIST_DIR is only read.
 #
 # The rebuild takes its time stamp as scripts/package.sh does: from
 # SOURCE_DATE_EPOCH, or the commit's time when that is not set. A signed
@@ -122,6 +124,35 @@ for script in "$work/kit"/*.ps1; do
 done
 release_zip "$work/$(kit_zip)" "$work/kit"
 report "$(kit_zip)" "$dist/$(kit_zip)" "$work/$(kit_zip)"
+
+# Each signature, as Windows would check it: valid against the machine's
+# certificate authorities (or those of TITLEBAR_VERIFY_CA, a PEM file, for
+# a private one), and every signed file signed by one certificate. A
+# release signed nowhere is a trial and passes.
+signer() {
+    rm -f "$work/signature"
+    osslsigncode extract-signature -in "$1" -out "$work/signature" >/dev/null 2>&1 ||
+        { echo none; return; }
+    # shellcheck disable=SC2086 # one option and its file, or none
+    osslsigncode verify ${TITLEBAR_VERIFY_CA:+-CAfile "$TITLEBAR_VERIFY_CA"} -in "$1" \
+        >"$work/signature.log" 2>&1 || { echo invalid; return; }
+    sed -n '/Signer #0:/,/Serial/s/^[[:space:]]*Serial : //p' "$work/signature.log" | head -n 1
+}
+signers=""
+for file in "$work/released/ietitlebar.exe" "$work/released/$(user_msi)" \
+    "$work/released/$(machine_msi)" "$work/released-kit"/*.ps1; do
+    signers="$signers$(basename "$file") $(signer "$file")
+"
+done
+if [ "$(echo "$signers" | cut -s -d ' ' -f 2 | sort -u)" = none ]; then
+    echo "unsigned   every file: a trial release"
+elif [ "$(echo "$signers" | cut -s -d ' ' -f 2 | sort -u | wc -l)" -eq 1 ] &&
+    ! echo "$signers" | grep -q ' \(none\|invalid\)$'; then
+    echo "same       signatures: $(echo "$signers" | grep -c .) files, valid, one signer"
+else
+    echo "DIFFERENT  signatures: $(echo "$signers" | tr '\n' ' ')"
+    differ=1
+fi
 
 # The bill of materials, the sums and the manifests are the release's own
 # files'.

@@ -10,7 +10,7 @@
 #   release_checks.sh zip DIST            its files and sums, the program's PE
 #                                         flags and icons, the kit's files
 #   release_checks.sh winget DIST
-#   release_checks.sh verify DIST         verify-release.sh on it, a tampered
+#   release_checks.sh verify DIST CERTS   verify-release.sh on it, a tampered
 #                                         copy and an incomplete one
 #   release_checks.sh reproducible WORK   two unsigned releases of copies of
 #                                         the source tree, byte for byte
@@ -373,11 +373,13 @@ winget)
     echo "the 1.12.0 schemas' fields; both installers are the release's MSIs"
     ;;
 verify)
+    # The throwaway authority stands for a public one.
+    export TITLEBAR_VERIFY_CA="$3/ca.pem"
     # verify-release.sh only reads the folder it checks.
     before=$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)
     "$top/scripts/verify-release.sh" "$dist" >"$work/verify.log" ||
         { cat "$work/verify.log"; fail "the release does not verify"; }
-    [ "$(grep -c '^same ' "$work/verify.log")" -eq 13 ] || { cat "$work/verify.log"; fail "not 13 files"; }
+    [ "$(grep -c '^same ' "$work/verify.log")" -eq 14 ] || { cat "$work/verify.log"; fail "not 14 lines"; }
     [ "$(cd "$dist" && find . -type f -exec sha256sum {} + | sort)" = "$before" ] ||
         fail "verify-release.sh changed the release"
 
@@ -385,12 +387,18 @@ verify)
     # One changed byte of the read-me inside the zip.
     (cd "$work" && unzip -q tampered/*-win64.zip README.txt && printf ' ' >>README.txt &&
         TZ=UTC command zip -X -q tampered/*-win64.zip README.txt)
+    # And one of the kit's scripts unsigned, its text as it was.
+    (cd "$work" && unzip -q tampered/*-admin.zip set-title.ps1 &&
+        osslsigncode remove-signature -in set-title.ps1 -out plain.ps1 >/dev/null &&
+        mv plain.ps1 set-title.ps1 && TZ=UTC command zip -X -q tampered/*-admin.zip set-title.ps1)
     set +e
     "$top/scripts/verify-release.sh" "$work/tampered" >"$work/tampered.log" 2>&1
     status=$?
     set -e
     [ "$status" -eq 1 ] || { cat "$work/tampered.log"; fail "a tampered zip gave $status"; }
     grep -q '^DIFFERENT  ietitlebar-.*-win64.zip$' "$work/tampered.log" || fail "no DIFFERENT zip"
+    grep -q '^DIFFERENT  signatures: .*set-title.ps1 none' "$work/tampered.log" ||
+        fail "no DIFFERENT signatures"
 
     rm "$work/tampered/SHA256SUMS"
     set +e
@@ -408,7 +416,7 @@ verify)
     status=$?
     set -e
     [ "$status" -eq 3 ] || { cat "$work/broken.log"; fail "a failed rebuild gave $status"; }
-    echo "verifies: 13 files the same; a tampered zip DIFFERENT (1); a missing file (2); a failed rebuild (3)"
+    echo "verifies: 13 files and the signatures the same; a tampered zip and an unsigned script DIFFERENT (1); a missing file (2); a failed rebuild (3)"
     ;;
 reproducible)
     # Two copies of the source tree, without git as a source archive is, of
