@@ -277,9 +277,9 @@ TEST_F(CommandLineE2E, AnEndedRunsJournalIsPutBackWhateverItsProcessId) {
 // descriptor set asks for it; Wine keeps it anyway, so the put-back reads
 // back equal here either way and only the request itself can be seen.
 TEST(Journal, AsksWindowsToKeepADaclsMarks) {
-    for (const auto& [sddl, asks] : {std::pair{L"D:AI(A;CIID;KA;;;WD)", true},
-                                     {L"D:PAI(A;;KA;;;WD)", true},
-                                     {L"D:(A;;KA;;;WD)", false}}) {
+    const std::pair<const wchar_t*, bool> descriptors[] = {
+        {L"D:AI(A;CIID;KA;;;WD)", true}, {L"D:PAI(A;;KA;;;WD)", true}, {L"D:(A;;KA;;;WD)", false}};
+    for (const auto& [sddl, asks] : descriptors) {
         PSECURITY_DESCRIPTOR made = nullptr;
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
                                                                          &made, nullptr));
