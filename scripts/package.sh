@@ -1,14 +1,15 @@
 #!/bin/sh
 # Makes a release in dist/ (or where TITLEBAR_DIST_DIR says): the zip, the
 # per-user and the per-machine MSI, the administrator's kit, the bill of
-# materials (SPDX), SHA256SUMS and the winget manifests, from the build for size of the windows-release
-# preset. The same commit gives the same bytes anywhere: every
-# time stamp is SOURCE_DATE_EPOCH, or the commit's time when that is not set.
+# materials (SPDX), SHA256SUMS and the winget manifests, from the build for
+# size of the windows-release preset. The same commit gives the same bytes
+# anywhere: every time stamp is SOURCE_DATE_EPOCH, or the commit's time
+# when that is not set.
 #
 #   TITLEBAR_SIGN_CERT, TITLEBAR_SIGN_KEY  PEM certificate and key: the program
 #       and the kit's PowerShell scripts are signed before they are packed,
-#       the MSI after it is built. The key may
-#       be a PKCS#11 URI, with TITLEBAR_PKCS11_MODULE naming the token's module.
+#       the MSI after it is built. The key may be a PKCS#11 URI, with
+#       TITLEBAR_PKCS11_MODULE naming the token's module.
 #   TITLEBAR_TIMESTAMP_URL  an RFC 3161 timestamp server for the signatures.
 #   TITLEBAR_RELEASE_URL    the folder the release's files will be downloaded
 #       from (each MSI's name is appended); the winget manifests carry it.
